@@ -1,0 +1,15 @@
+# The 7z decoder from the LZMA SDK's C sources, fetched by scripts/bootstrap into .deps/.
+set(ZAV3D_LZMA_DIR "${CMAKE_SOURCE_DIR}/.deps/lzma/C" CACHE PATH "LZMA SDK C sources")
+set(_lzma_sources 7zArcIn.c 7zDec.c 7zFile.c 7zStream.c 7zCrc.c 7zCrcOpt.c 7zAlloc.c 7zBuf.c
+    Bcj2.c Bra.c Bra86.c BraIA64.c CpuArch.c Delta.c Lzma2Dec.c LzmaDec.c)
+foreach(f IN LISTS _lzma_sources)
+  if(NOT EXISTS "${ZAV3D_LZMA_DIR}/${f}")
+    message(FATAL_ERROR "LZMA SDK source ${ZAV3D_LZMA_DIR}/${f} is missing: run scripts/bootstrap")
+  endif()
+endforeach()
+list(TRANSFORM _lzma_sources PREPEND "${ZAV3D_LZMA_DIR}/")
+add_library(lzma_sdk STATIC ${_lzma_sources})
+target_include_directories(lzma_sdk SYSTEM PUBLIC "${ZAV3D_LZMA_DIR}")
+# Third-party code: keep its warnings out of our warnings-as-errors build.
+target_compile_options(lzma_sdk PRIVATE -w)
+target_compile_definitions(lzma_sdk PRIVATE _7ZIP_ST Z7_ST)

@@ -1,0 +1,5 @@
+#include "app/pipeline.h"
+
+void StartVersionCheck() {}
+void OnProgressTick() {}
+void LaunchGame() {}

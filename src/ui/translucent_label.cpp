@@ -1,0 +1,12 @@
+#include "ui/translucent_label.h"
+
+CTranslucentLabel::CTranslucentLabel() : CTranslucentWnd(5) {}
+
+void CTranslucentLabel::SetTextSize(float pixels) { Style().SetFont(L"黑体", pixels, 1, Gdiplus::UnitPixel); }
+
+void CTranslucentLabel::SetText(const std::wstring& text) {
+    SetWindowText(text);
+    RefreshLook();
+}
+
+void CTranslucentLabel::Draw(Gdiplus::GpGraphics* graphics) { DrawWindowText(graphics); }
