@@ -126,8 +126,9 @@ class _Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 
 
 class ResourceServer:
-    def __init__(self, root=None, port=0):
+    def __init__(self, root=None, port=0, file_rate=0):
         self.root = root
+        self.file_rate = file_rate  # bytes per second for files of the folder; 0: full speed
         self.routes = {}
         self.requests = []
         self.lock = threading.Lock()
@@ -152,7 +153,11 @@ class ResourceServer:
         if not local.startswith(os.path.realpath(self.root) + os.sep) or not os.path.isfile(local):
             return None
         with open(local, 'rb') as f:
-            return Route(f.read())
+            body = f.read()
+        if self.file_rate:
+            chunk = max(1024, self.file_rate // 10)
+            return Route(body, mode='slow', chunk=chunk, delay=chunk / self.file_rate)
+        return Route(body)
 
     def paths(self):
         with self.lock:
@@ -182,8 +187,9 @@ def main():
     parser.add_argument('--root', required=True)
     parser.add_argument('--port', type=int, default=47631)
     parser.add_argument('--log', help='file that receives one line per request')
+    parser.add_argument('--rate', type=int, default=0, help='bytes per second for files (0: full speed)')
     args = parser.parse_args()
-    server = ResourceServer(args.root, args.port).start()
+    server = ResourceServer(args.root, args.port, args.rate).start()
     print(f'serving {args.root} on {server.url}', flush=True)
     seen = 0
     try:
