@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "config/paths.h"
+#include "config/text.h"
+#include "selfupdate/update_script.h"
+#include "test_data.h"
+
+namespace {
+
+const wchar_t kOldPath[] = L"C:\\Program Files (x86)\\游戏 客户端\\Zav3D 登录器.exe";
+const wchar_t kNewPath[] = L"C:\\Program Files (x86)\\游戏 客户端\\NewFile.exe";
+
+std::wstring TempFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = CombinePath(temp, name);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(BuildUpdateScript, MatchesTheFixtureByteForByteInCodePage936) {
+    const std::string expected = ReadBytes(TestDataPath(L"selfupdate\\fixtures\\update_936.bat"));
+    ASSERT_FALSE(expected.empty()) << "fixture missing";
+    const std::wstring script = BuildUpdateScript(kNewPath, kOldPath);
+    EXPECT_EQ(NarrowFromWide(script, 936), expected);
+
+    // 30 lines, every one of them (the last included) ending in CR LF, no bare LF.
+    const std::vector<std::wstring> lines = SplitText(script, L"\r\n");
+    ASSERT_EQ(lines.size(), 31u);
+    EXPECT_EQ(lines.back(), L"");
+    for (const std::wstring& line : lines) EXPECT_EQ(line.find_first_of(L"\r\n"), std::wstring::npos);
+}
+
+TEST(BuildUpdateScript, DoublesPercentSignsSoCmdKeepsThePath) {
+    const std::vector<std::wstring> lines =
+        SplitText(BuildUpdateScript(L"D:\\100% fun\\NewFile.exe", L"D:\\100% fun\\a%b%.exe"), L"\r\n");
+    EXPECT_EQ(lines[1], L"set old_path=\"D:\\100%% fun\\a%%b%%.exe\"");
+    EXPECT_EQ(lines[2], L"set new_path=\"D:\\100%% fun\\NewFile.exe\"");
+    EXPECT_EQ(lines[10], L"del %old_path%");  // the script's own variables stay as they are
+}
+
+TEST(WriteUpdateScript, WritesTheAnsiBytesAndTruncatesAnOlderScript) {
+    const std::wstring folder = TempFolder(L"selfupdate script 脚本");
+    const std::wstring path = CombinePath(folder, L"update.bat");
+    const std::string expected = ReadBytes(TestDataPath(L"selfupdate\\fixtures\\update_936.bat"));
+    ASSERT_FALSE(expected.empty());
+
+    // An older, longer script left behind must not leave its tail in the new one.
+    ASSERT_TRUE(WriteUpdateScript(path, std::wstring(2000, L'x'), 936));
+    ASSERT_TRUE(WriteUpdateScript(path, BuildUpdateScript(kNewPath, kOldPath), 936));
+    EXPECT_EQ(ReadBytes(path), expected);
+
+    // The default is the thread's ANSI code page: the same bytes on a Chinese system.
+    if (::GetACP() == 936) {
+        ASSERT_TRUE(WriteUpdateScript(path, BuildUpdateScript(kNewPath, kOldPath)));
+        EXPECT_EQ(ReadBytes(path), expected);
+    }
+    ::DeleteFileW(path.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+TEST(WriteUpdateScript, FailsWhereTheFileCannotBeCreated) {
+    // A folder in the script's place stands for a folder the player may not write to.
+    const std::wstring folder = TempFolder(L"selfupdate blocked");
+    const std::wstring path = CombinePath(folder, L"update.bat");
+    ::CreateDirectoryW(path.c_str(), nullptr);
+    EXPECT_FALSE(WriteUpdateScript(path, L"exit\r\n"));
+    EXPECT_FALSE(WriteUpdateScript(CombinePath(folder, L"missing\\update.bat"), L"exit\r\n"));
+    ::RemoveDirectoryW(path.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+TEST(ScriptablePath, KeepsWhatTheCodePageCanSpellAndNeverWritesALossyPath) {
+    const std::wstring folder = TempFolder(L"游戏 folder");
+    const std::wstring file = CombinePath(folder, L"登录器.exe");
+    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ::CloseHandle(h);
+
+    EXPECT_EQ(ScriptablePath(L"C:\\Games\\Loader.exe", 1252), L"C:\\Games\\Loader.exe");
+    EXPECT_EQ(ScriptablePath(file, 936), file);
+
+    // Western code page: the short form when the file system has an ASCII one,
+    // otherwise nothing; never the long path with "?" in place of the Chinese.
+    const std::wstring western = ScriptablePath(file, 1252);
+    if (!western.empty()) {
+        EXPECT_EQ(WideFromAnsi(NarrowFromWide(western, 1252), 1252), western);
+        wchar_t longPath[MAX_PATH] = {};
+        ASSERT_NE(::GetLongPathNameW(western.c_str(), longPath, MAX_PATH), 0u);
+        EXPECT_EQ(ToLowerText(longPath), ToLowerText(file));
+    }
+    EXPECT_EQ(ScriptablePath(CombinePath(folder, L"不存在.exe"), 1252), L"");
+
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
