@@ -10,6 +10,7 @@
 #include "config/text.h"
 #include "resource.h"
 #include "support/exception.h"
+#include "support/logger.h"
 #include "ui/zav3d_loader_standard_dlg.h"
 
 namespace {
@@ -66,6 +67,7 @@ BOOL CZav3DLoaderDlg::OnInitDialog() {
     }
 
     // Logging starts here, once the client root folder is known.
+    InitLogging();
 
     SetUpControls();
 
