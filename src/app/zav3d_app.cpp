@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 
 #include "app/main_dialog.h"
+#include "support/logger.h"
 
 BOOL CZav3DLoaderApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{8, 0xFF};
@@ -29,6 +30,7 @@ int CZav3DLoaderApp::ExitInstance() {
 }
 
 LONG WINAPI LastChanceExceptionFilter(EXCEPTION_POINTERS*) {
-    // The logger registry is emptied here once logging exists.
+    // The logger registry is emptied here: every log file is closed.
+    ClearLoggers();
     return EXCEPTION_EXECUTE_HANDLER;
 }
