@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/test_folder.h"
 #include "config/paths.h"
 #include "config/text.h"
 #include "selfupdate/update_script.h"
@@ -15,10 +16,8 @@ namespace {
 const wchar_t kOldPath[] = L"C:\\Program Files (x86)\\游戏 客户端\\Zav3D 登录器.exe";
 const wchar_t kNewPath[] = L"C:\\Program Files (x86)\\游戏 客户端\\NewFile.exe";
 
-std::wstring TempFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = CombinePath(temp, name);
+std::wstring SubFolder(const TestFolder& parent, const std::wstring& name) {
+    const std::wstring folder = CombinePath(parent.Path(), name);
     ::CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -58,7 +57,8 @@ TEST(BuildUpdateScript, DoublesPercentSignsSoCmdKeepsThePath) {
 }
 
 TEST(WriteUpdateScript, WritesTheAnsiBytesAndTruncatesAnOlderScript) {
-    const std::wstring folder = TempFolder(L"selfupdate script 脚本");
+    TestFolder root;
+    const std::wstring folder = SubFolder(root, L"script 脚本");
     const std::wstring path = CombinePath(folder, L"update.bat");
     const std::string expected = ReadBytes(TestDataPath(L"selfupdate\\fixtures\\update_936.bat"));
     ASSERT_FALSE(expected.empty());
@@ -73,23 +73,20 @@ TEST(WriteUpdateScript, WritesTheAnsiBytesAndTruncatesAnOlderScript) {
         ASSERT_TRUE(WriteUpdateScript(path, BuildUpdateScript(kNewPath, kOldPath)));
         EXPECT_EQ(ReadBytes(path), expected);
     }
-    ::DeleteFileW(path.c_str());
-    ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST(WriteUpdateScript, FailsWhereTheFileCannotBeCreated) {
     // A folder in the script's place stands for a folder the player may not write to.
-    const std::wstring folder = TempFolder(L"selfupdate blocked");
-    const std::wstring path = CombinePath(folder, L"update.bat");
+    TestFolder folder;
+    const std::wstring path = CombinePath(folder.Path(), L"update.bat");
     ::CreateDirectoryW(path.c_str(), nullptr);
     EXPECT_FALSE(WriteUpdateScript(path, L"exit\r\n"));
-    EXPECT_FALSE(WriteUpdateScript(CombinePath(folder, L"missing\\update.bat"), L"exit\r\n"));
-    ::RemoveDirectoryW(path.c_str());
-    ::RemoveDirectoryW(folder.c_str());
+    EXPECT_FALSE(WriteUpdateScript(CombinePath(folder.Path(), L"missing\\update.bat"), L"exit\r\n"));
 }
 
 TEST(ScriptablePath, KeepsWhatTheCodePageCanSpellAndNeverWritesALossyPath) {
-    const std::wstring folder = TempFolder(L"游戏 folder");
+    TestFolder root;
+    const std::wstring folder = SubFolder(root, L"游戏 folder");
     const std::wstring file = CombinePath(folder, L"登录器.exe");
     HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -108,7 +105,4 @@ TEST(ScriptablePath, KeepsWhatTheCodePageCanSpellAndNeverWritesALossyPath) {
         EXPECT_EQ(ToLowerText(longPath), ToLowerText(file));
     }
     EXPECT_EQ(ScriptablePath(CombinePath(folder, L"不存在.exe"), 1252), L"");
-
-    ::DeleteFileW(file.c_str());
-    ::RemoveDirectoryW(folder.c_str());
 }
