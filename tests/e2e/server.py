@@ -4,7 +4,8 @@
 It serves canned replies by path (any status with a body) and, behind them, the
 files of a folder. A canned reply can misbehave on purpose: no Content-Length
 (chunked), a body cut short with the connection closed, a Content-Length larger
-than the body, a stall before the answer, or a slow body. Every request is
+than the body, a stall before the answer, a slow body, or a body cut short by a
+connection reset. Every request is
 recorded (method, path, headers in order) so tests can assert what was asked.
 
 As a program:  server.py --root DIR [--port N]   (serves DIR until stopped)
@@ -12,12 +13,14 @@ As a program:  server.py --root DIR [--port N]   (serves DIR until stopped)
 import argparse
 import http.server
 import os
+import socket
 import socketserver
+import struct
 import threading
 import time
 import urllib.parse
 
-MODES = ('normal', 'chunked', 'truncate', 'overlong', 'stall', 'slow')
+MODES = ('normal', 'chunked', 'truncate', 'overlong', 'stall', 'slow', 'reset')
 
 
 class Route:
@@ -98,6 +101,17 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.send_header('Connection', 'close')
             self.end_headers()
             self.wfile.write(body[:len(body) // 2])
+            self.close_connection = True
+            return
+        if route.mode == 'reset':
+            # Half the body, then an RST instead of an orderly close: a network error mid-transfer.
+            self.send_header('Content-Length', str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[:len(body) // 2])
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack('ii', 1, 0))
+            # Closed here, before the server's orderly shutdown could send a FIN first.
+            self.rfile.close()
+            self.connection.close()
             self.close_connection = True
             return
         if route.mode == 'overlong':
