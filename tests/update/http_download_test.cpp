@@ -55,6 +55,8 @@ TEST(DownloadToFile, IncompleteTransfersReturnFalse) {
         {"/no-length", CannedReply::Make(Kind::NoLength, 200, "till close"), "", -1},
         {"/short", CannedReply::Make(Kind::CutShort, 200, std::string(400, 's'), 1000), std::string(400, 's'), 400},
         {"/empty-short", CannedReply::Make(Kind::CutShort, 200, "", 10), "", -1},
+        // 4 GiB + 10 announced, 10 sent: a 32-bit length would take this for complete.
+        {"/huge", CannedReply::Make(Kind::CutShort, 200, "0123456789", 4294967306ULL), "0123456789", 10},
     };
     int index = 0;
     for (const Case& c : cases) {
