@@ -29,7 +29,7 @@ public:
 
     uint32_t Count() const noexcept { return database_.NumFiles; }
     bool IsDirectory(uint32_t index) const noexcept;
-    // False for directories and empty files: there are no bytes to decode.
+    // False for directories and for empty files that lie outside every block.
     bool HasData(uint32_t index) const noexcept;
     // False when the archive does not record them.
     bool GetAttributes(uint32_t index, uint32_t* attributes) const noexcept;

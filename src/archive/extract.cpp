@@ -42,6 +42,12 @@ std::wstring CreateFoldersAlong(const std::wstring& outputFolder, std::wstring n
 }
 
 int WriteEntryFile(const std::wstring& path, const Byte* data, size_t size) noexcept {
+    // Windows refuses to replace a read-only file; wine run by root does not.
+    // Asking first gives the same answer everywhere.
+    const DWORD existing = ::GetFileAttributesW(path.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+        return kExtractCannotCreate;
+    }
     fw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return kExtractCannotCreate;
@@ -73,8 +79,7 @@ int ExtractEntries(archive::ArchiveReader& reader, const std::wstring& outputFol
         int result = ListEntry(name);
         if (result != kExtractOk) return result;
 
-        // Empty files are never handed to the decoder: it would drop the
-        // cached block for them and decode it again for the next entry.
+        // Folders and empty files outside any block have no bytes to decode.
         const Byte* data = nullptr;
         size_t size = 0;
         if (reader.HasData(i)) {
