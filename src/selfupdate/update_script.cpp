@@ -14,11 +14,11 @@ std::wstring QuotedForScript(const std::wstring& path) {
     return quoted + L"\"";
 }
 
+}  // namespace
+
 bool SurvivesCodePage(const std::wstring& text, UINT codePage) {
     return WideFromAnsi(NarrowFromWide(text, codePage), codePage) == text;
 }
-
-}  // namespace
 
 std::wstring BuildUpdateScript(const std::wstring& newPath, const std::wstring& oldPath) {
     const std::wstring lines[] = {

@@ -11,9 +11,13 @@
 // and name a different file.
 std::wstring BuildUpdateScript(const std::wstring& newPath, const std::wstring& oldPath);
 
-// The form of an existing path that survives conversion to codePage: the path
-// itself, else its short (8.3) form; empty when neither does. cmd reads the
-// script in the ANSI code page, so a path it cannot spell must not be written.
+// True when text converts to codePage and back unchanged.
+bool SurvivesCodePage(const std::wstring& text, UINT codePage = CP_THREAD_ACP);
+
+// The form of a path that survives conversion to codePage: the path itself,
+// else the short (8.3) form of an existing path; empty when neither does. cmd
+// reads the script in the ANSI code page, so a path it cannot spell must not
+// be written. A short form only suits a path that outlives the script's run.
 std::wstring ScriptablePath(const std::wstring& path, UINT codePage = CP_THREAD_ACP);
 
 // Writes the script in codePage without a byte-order mark, replacing an older
