@@ -1,0 +1,2 @@
+// The update tests' loopback HTTP server, built into this test program too.
+#include "update/loopback_server.cpp"
