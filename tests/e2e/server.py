@@ -108,6 +108,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.send_header('Content-Length', str(len(body)))
             self.end_headers()
             self.wfile.write(body[:len(body) // 2])
+            time.sleep(0.1)  # the client has read what was sent and waits for more
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack('ii', 1, 0))
             # Closed here, before the server's orderly shutdown could send a FIN first.
             self.rfile.close()
