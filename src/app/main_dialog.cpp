@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "app/finish.h"
 #include "app/pipeline.h"
 #include "config/paths.h"
 #include "config/settings.h"
@@ -73,7 +74,6 @@ BOOL CZav3DLoaderDlg::OnInitDialog() {
 
     if (AppSettings().autoUpdate) {
         statusLabel_.SetText(L"正在获取最新版本...");
-        // The update pipeline starts here.
         try {
             StartVersionCheck();
         } catch (const std::exception& e) {
