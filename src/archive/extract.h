@@ -19,11 +19,13 @@ enum ExtractResult : int {
     kExtractNotArchive = 17,     // no 7z signature
 };
 
-// Unpacks every entry of the archive at `archivePath` into `outputFolder`, in
-// the archive's order: folders are created along each name ("/" separated),
-// files are created or replaced and written, and their recorded attributes
-// applied. Each entry's name is also written to standard output as one line
-// in the OEM code page.
+// Unpacks every entry of the archive at `archivePath` into `outputFolder`
+// (which must exist), in the archive's order: folders are created along each
+// name ("/" separated; a "\" separates too, as Windows reads it), files are
+// created or replaced (never a read-only one: kExtractCannotCreate) and
+// written, and their recorded attributes applied. Each entry's name is also
+// written to standard output as one line in the OEM code page (characters it
+// lacks become its default character).
 //
 // Before anything is written every entry name is checked; a ".." component,
 // a drive or any colon, a rooted or UNC name, or a reserved device name (CON,
@@ -35,5 +37,5 @@ enum ExtractResult : int {
 // are ignored, so a folder that cannot be made shows as kExtractCannotCreate
 // at the first file under it. After a failure the files written so far stay.
 // Every handle and buffer is released before the call returns; the archive
-// file is opened for shared reading only and never changed.
+// file is opened for shared reading only and never changed. Never throws.
 int ExtractArchive(const std::wstring& archivePath, const std::wstring& outputFolder);
