@@ -59,6 +59,38 @@ std::vector<uint32_t> PngImage::PremultipliedBottomUp() const {
     return pixels;
 }
 
+void PngImage::DrawStretched(GpGraphics* graphics, const RectF& rect) const {
+    if (!image_ || !graphics) return;
+    const INT w = static_cast<INT>(rect.Width);
+    const INT h = static_cast<INT>(rect.Height);
+    const bool wholePixels = w > 0 && h > 0 && static_cast<REAL>(w) == rect.Width && static_cast<REAL>(h) == rect.Height;
+    if (!wholePixels || (static_cast<UINT>(w) == Width() && static_cast<UINT>(h) == Height())) {
+        lastStatus_ = GdipDrawImageRect(graphics, image_.Get(), rect.X, rect.Y, rect.Width, rect.Height);
+        return;
+    }
+    if (!scaled_ || scaledWidth_ != w || scaledHeight_ != h) {
+        scaled_.Reset();
+        GpBitmap* bitmap = nullptr;
+        lastStatus_ = GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppPARGB, nullptr, &bitmap);
+        UniqueGpImage owner(bitmap);
+        GpGraphics* canvas = nullptr;
+        if (lastStatus_ == Ok) lastStatus_ = GdipGetImageGraphicsContext(bitmap, &canvas);
+        if (lastStatus_ == Ok) {
+            UniqueGpGraphics canvasOwner(canvas);
+            GdipGraphicsClear(canvas, 0);
+            lastStatus_ = GdipDrawImageRectI(canvas, image_.Get(), 0, 0, w, h);
+        }
+        if (lastStatus_ != Ok) {
+            lastStatus_ = GdipDrawImageRect(graphics, image_.Get(), rect.X, rect.Y, rect.Width, rect.Height);
+            return;
+        }
+        scaled_ = std::move(owner);
+        scaledWidth_ = w;
+        scaledHeight_ = h;
+    }
+    lastStatus_ = GdipDrawImageRect(graphics, scaled_.Get(), rect.X, rect.Y, rect.Width, rect.Height);
+}
+
 std::unique_ptr<PngImage> LoadPngResource(WORD id) {
     std::unique_ptr<PngImage> image(new (std::nothrow) PngImage());
     if (!image) return image;

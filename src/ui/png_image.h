@@ -27,12 +27,20 @@ public:
     // layout of a bottom-up 32-bit DIB section). Empty when nothing decoded.
     std::vector<uint32_t> PremultipliedBottomUp() const;
 
+    // Draws the whole image stretched to `rect`. The image scaled to the last
+    // whole-pixel size asked for is kept, so that a button drawn at the same
+    // size in every composition is scaled once, not every time.
+    void DrawStretched(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& rect) const;
+
 private:
     friend std::unique_ptr<PngImage> LoadPngResource(WORD id);
     UniqueGpImage image_;
     // The PNG bytes, kept while the image may still read them through its stream.
     fw::UniqueGlobal block_;
     mutable Gdiplus::GpStatus lastStatus_ = Gdiplus::Ok;
+    mutable UniqueGpImage scaled_;
+    mutable INT scaledWidth_ = 0;
+    mutable INT scaledHeight_ = 0;
 };
 
 // The resource `id` of type "PNG" from the module that holds the program's

@@ -68,9 +68,7 @@ void CTranslucentButton::Draw(GpGraphics* graphics) { DrawAt(graphics, ControlRe
 void CTranslucentButton::DrawAt(GpGraphics* graphics, const RectF& rect) const {
     // Without an image the button shows nothing at all, not even its text.
     if (!current_) return;
-    if (current_->Get())
-        current_->SetLastStatus(
-            GdipDrawImageRect(graphics, current_->Get(), rect.X, rect.Y, rect.Width, rect.Height));
+    current_->DrawStretched(graphics, rect);
     DrawWindowText(graphics, rect);
 }
 

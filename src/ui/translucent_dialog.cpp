@@ -91,8 +91,17 @@ bool CTranslucentDialog::Recompose() {
 
     fw::SelectionRestorer selection(memoryDc.Get(), surface.Get());
     {
+        // GDI+ draws straight into the surface's memory, seen as premultiplied
+        // pixels (bottom-up, so from the last row with a negative stride): the
+        // picture drawing through the memory DC gives, without a round trip
+        // through GDI for every image and text.
+        GpBitmap* target = nullptr;
+        GdipCreateBitmapFromScan0(w, h, -stride, PixelFormat32bppPARGB,
+                                  static_cast<BYTE*>(bits) + static_cast<size_t>(stride) * static_cast<size_t>(h - 1),
+                                  &target);
+        UniqueGpImage targetOwner(target);
         GpGraphics* raw = nullptr;
-        GdipCreateFromHDC(memoryDc.Get(), &raw);
+        if (target) GdipGetImageGraphicsContext(target, &raw);
         UniqueGpGraphics graphics(raw);
         if (graphics) {
             GdipSetSmoothingMode(graphics.Get(), SmoothingModeNone);

@@ -1,5 +1,6 @@
 #include "ui/translucent_wnd.h"
 
+#include <cmath>
 #include <utility>
 
 using namespace Gdiplus;
@@ -18,6 +19,7 @@ TextStyle::TextStyle() {
 
 void TextStyle::SetFont(const wchar_t* family, float emSize, INT style, Unit unit) {
     font_.Reset();
+    ++fontVersion_;
     // The family is only needed to make the font; the font keeps what it needs.
     UniqueGpFontFamily named;
     GpFontFamily* raw = nullptr;
@@ -46,10 +48,57 @@ void TextStyle::SetAlignment(StringAlignment horizontal, StringAlignment line) {
     if (lastStatus_ == Ok) lastStatus_ = GdipSetStringFormatLineAlign(format_.Get(), line);
 }
 
+TextStyle::RasterKey TextStyle::CurrentKey(const std::wstring& text, INT width, INT height) const {
+    RasterKey key;
+    key.text = text;
+    key.width = width;
+    key.height = height;
+    key.font = font_.Get();
+    key.fontVersion = fontVersion_;
+    // Read back from GDI+: the owner may also set them on the brush and format directly.
+    if (brush_) GdipGetSolidFillColor(brush_.Get(), &key.color);
+    if (format_) {
+        GdipGetStringFormatAlign(format_.Get(), &key.align);
+        GdipGetStringFormatLineAlign(format_.Get(), &key.lineAlign);
+    }
+    return key;
+}
+
+bool TextStyle::Render(const std::wstring& text, INT width, INT height) const {
+    raster_.Reset();
+    GpBitmap* bitmap = nullptr;
+    lastStatus_ = GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppPARGB, nullptr, &bitmap);
+    UniqueGpImage owner(bitmap);
+    GpGraphics* raw = nullptr;
+    if (lastStatus_ == Ok) lastStatus_ = GdipGetImageGraphicsContext(bitmap, &raw);
+    if (lastStatus_ != Ok) return false;
+    {
+        UniqueGpGraphics canvas(raw);
+        GdipGraphicsClear(canvas.Get(), 0);
+        // Grey-scale smoothing: colour fringes have no meaning on a see-through surface.
+        GdipSetTextRenderingHint(canvas.Get(), TextRenderingHintAntiAliasGridFit);
+        const RectF layout(0, 0, static_cast<REAL>(width), static_cast<REAL>(height));
+        lastStatus_ = GdipDrawString(canvas.Get(), text.c_str(), static_cast<INT>(text.size()), font_.Get(), &layout,
+                                     format_.Get(), brush_.Get());
+    }
+    if (lastStatus_ != Ok) return false;
+    raster_ = std::move(owner);
+    return true;
+}
+
 void TextStyle::DrawText(GpGraphics* graphics, const std::wstring& text, const RectF& layout) const {
     if (text.empty() || !font_ || !graphics) return;
-    lastStatus_ = GdipDrawString(graphics, text.c_str(), static_cast<INT>(text.size()), font_.Get(), &layout,
-                                 format_.Get(), brush_.Get());
+    const INT width = static_cast<INT>(std::ceil(layout.Width));
+    const INT height = static_cast<INT>(std::ceil(layout.Height));
+    if (width <= 0 || height <= 0) return;  // nothing fits
+
+    RasterKey key = CurrentKey(text, width, height);
+    if (!raster_ || !(key == rasterKey_)) {
+        if (!Render(text, width, height)) return;
+        rasterKey_ = std::move(key);
+    }
+    lastStatus_ = GdipDrawImageRect(graphics, raster_.Get(), layout.X, layout.Y, static_cast<REAL>(width),
+                                    static_cast<REAL>(height));
 }
 
 CTranslucentWnd::CTranslucentWnd(size_t imageSlots) : images_(imageSlots) {}

@@ -49,14 +49,39 @@ public:
     Gdiplus::GpSolidFill* Brush() const noexcept { return brush_.Get(); }
     Gdiplus::GpStatus LastStatus() const noexcept { return lastStatus_; }
 
-    // Draws `text` in `layout` (nothing for an empty text or without a font).
+    // Draws `text` in `layout` (nothing for an empty text or without a font),
+    // wrapped and clipped to it. The text last drawn is kept as pixels and
+    // drawn again as they are while text, layout size, font, colour and
+    // alignment stay the same: most compositions change something else.
     void DrawText(Gdiplus::GpGraphics* graphics, const std::wstring& text, const Gdiplus::RectF& layout) const;
 
 private:
+    // Renders the text into raster_ at (0, 0, width, height); false when GDI+ cannot.
+    bool Render(const std::wstring& text, INT width, INT height) const;
+    // What raster_ shows; any difference means it must be rendered again.
+    struct RasterKey {
+        std::wstring text;
+        INT width = 0;
+        INT height = 0;
+        Gdiplus::GpFont* font = nullptr;
+        unsigned fontVersion = 0;
+        Gdiplus::ARGB color = 0;
+        Gdiplus::StringAlignment align = Gdiplus::StringAlignmentNear;
+        Gdiplus::StringAlignment lineAlign = Gdiplus::StringAlignmentNear;
+        bool operator==(const RasterKey& o) const {
+            return text == o.text && width == o.width && height == o.height && font == o.font &&
+                   fontVersion == o.fontVersion && color == o.color && align == o.align && lineAlign == o.lineAlign;
+        }
+    };
+    RasterKey CurrentKey(const std::wstring& text, INT width, INT height) const;
+
     UniqueGpStringFormat format_;
     UniqueGpFont font_;
     UniqueGpSolidFill brush_;
+    unsigned fontVersion_ = 0;
     mutable Gdiplus::GpStatus lastStatus_ = Gdiplus::Ok;
+    mutable UniqueGpImage raster_;
+    mutable RasterKey rasterKey_;
 };
 
 class CTranslucentWnd : public fw::CWnd {

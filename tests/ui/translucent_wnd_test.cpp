@@ -156,3 +156,41 @@ TEST(TextStyle, DrawsTheTextInItsColourInsideTheRectangle) {
         }
     EXPECT_TRUE(found) << "no pixel in the text colour";
 }
+
+TEST(TextStyle, KeptTextIsRedrawnAfterEveryChangeOfWhatItShows) {
+    TextStyle style;
+    style.SetFont(L"黑体", 16.0f, FontStyleBold, UnitPixel);
+    const RectF layout(0, 0, 200, 30);
+    auto inkIn = [&](ARGB wanted, const std::wstring& text, int x0, int x1) {
+        Canvas canvas(200, 30);
+        style.DrawText(canvas.Graphics(), text, layout);
+        for (int y = 0; y < 30; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (canvas.Pixel(x, y) == wanted) return true;
+        return false;
+    };
+    style.SetColor(0xFFFF0000);
+    EXPECT_TRUE(inkIn(0xFFFF0000, L"正在下载", 0, 200));
+    style.SetColor(0xFF0000FF);
+    EXPECT_TRUE(inkIn(0xFF0000FF, L"正在下载", 0, 200)) << "new colour";
+    GdipSetSolidFillColor(style.Brush(), 0xFF00FF00);  // straight on the brush, as an owner may
+    EXPECT_TRUE(inkIn(0xFF00FF00, L"正在下载", 0, 200)) << "colour set on the brush";
+
+    style.SetAlignment(StringAlignmentFar, StringAlignmentCenter);
+    EXPECT_FALSE(inkIn(0xFF00FF00, L"正在下载", 0, 100)) << "right-aligned: nothing in the left half";
+    EXPECT_TRUE(inkIn(0xFF00FF00, L"正在下载正在下载正在下载", 0, 100)) << "new text";
+}
+
+TEST(PngImage, StretchedDrawingFollowsTheAskedSize) {
+    std::unique_ptr<PngImage> image = LoadPngResource(145);  // 156 x 53
+    ASSERT_TRUE(image && image->Get());
+    for (int round = 0; round < 2; ++round) {
+        for (const RectF& rect : {RectF(0, 0, 160, 56), RectF(0, 0, 80, 28), RectF(0, 0, 156, 53)}) {
+            Canvas canvas(170, 60);
+            image->DrawStretched(canvas.Graphics(), rect);
+            const int right = static_cast<int>(rect.Width), bottom = static_cast<int>(rect.Height);
+            EXPECT_GT(Canvas::Alpha(canvas.Pixel(right - 2, bottom / 2)), 128) << rect.Width;
+            EXPECT_FALSE(canvas.AnyInked(right + 1, 0, 170, 60)) << rect.Width;
+        }
+    }
+}
