@@ -2,6 +2,7 @@
 manifest, a byte-order mark and a file whose bytes are not the listed ones do
 to a run, and that the boxes read right on any code page."""
 import hashlib
+import re
 import time
 
 import pytest
@@ -82,3 +83,25 @@ def test_bytes_that_are_not_the_listed_ones_fail_the_download(loader, server, ga
     assert loader.wait(timeout=30) == 1
     if locale.startswith('zh_CN'):
         assert '文件校验失败：' + server.url + 'Data\\a.bin' in error_log(game_root)
+
+
+def test_each_download_is_logged_once_in_a_fresh_log(loader, server, game_root):
+    publish(server, [('Data\\a.bin', b'a' * 3000, 1), ('b.bin', b'b' * 10, 1)])
+    (game_root / 'Log').mkdir()
+    (game_root / 'Log' / 'loader-download.log').write_bytes(b'a record of an earlier run\n\r\n')
+    start(loader, server, game_root)
+    log = game_root / 'Log' / 'loader-download.log'
+    expected = [f'download -> {server.url}Data\\a.bin', f'download -> {server.url}b.bin']
+
+    def records():
+        text = log.read_bytes().decode('gbk') if log.exists() else ''
+        return text.split('\n\r\n')
+
+    assert wait_for(lambda: len(records()) == 3), records()
+    loader.kill()
+    parts = records()
+    assert parts[-1] == '', 'every record ends in LF CR LF'
+    assert [p[26:] for p in parts[:-1]] == expected
+    for p in parts[:-1]:
+        assert re.fullmatch(r'\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] ', p[:26]), p
+    assert not (game_root / 'Log' / 'loader-error.log').exists()
