@@ -1,10 +1,9 @@
 #include "app/main_dialog.h"
 
-#include <sensapi.h>
-
 #include <exception>
 
 #include "app/finish.h"
+#include "app/network_state.h"
 #include "app/pipeline.h"
 #include "config/paths.h"
 #include "config/settings.h"
@@ -54,8 +53,7 @@ BOOL CZav3DLoaderDlg::OnInitDialog() {
     ::SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    DWORD networkFlags = 0;
-    if (!::IsNetworkAlive(&networkFlags)) {
+    if (!IsNetworkAvailable()) {
         MessageBox(L"当前网络不可用,请稍后再试。", L"错误", MB_OK);
         EndDialog(IDCANCEL);
         return FALSE;
