@@ -30,6 +30,16 @@ def build_dir():
     return Path(os.environ.get('ZAV3D_BUILD_DIR', REPO / 'build' / 'win64')).resolve()
 
 
+def wait_for(predicate, timeout=30):
+    """Polls until predicate() holds; its last answer when time runs out."""
+    end = time.time() + timeout
+    while time.time() < end:
+        if predicate():
+            return True
+        time.sleep(0.2)
+    return predicate()
+
+
 def win_path(path):
     """The wine (Z: drive) form of a Linux path."""
     return 'Z:' + str(Path(path).resolve()).replace('/', '\\')

@@ -3,18 +3,10 @@ manifest, a byte-order mark and a file whose bytes are not the listed ones do
 to a run, and that the boxes read right on any code page."""
 import hashlib
 import re
-import time
 
 import pytest
 
-
-def wait_for(predicate, timeout=30):
-    end = time.time() + timeout
-    while time.time() < end:
-        if predicate():
-            return True
-        time.sleep(0.2)
-    return predicate()
+from conftest import wait_for
 
 
 def md5(data):

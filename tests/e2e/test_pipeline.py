@@ -6,7 +6,6 @@ import re
 import shutil
 import subprocess
 import time
-from pathlib import Path
 
 import pytest
 

@@ -3,12 +3,11 @@ loader, the update script that swaps the executables after the loader has
 ended, and every way that can fail, as a player sees it."""
 import re
 import struct
-import time
 from pathlib import Path
 
 import pytest
 
-from conftest import REPO, Loader, build_dir
+from conftest import REPO, Loader, build_dir, wait_for
 
 MANIFEST_FAILED = '下载资源列表异常，请稍后再试！'
 VERSION_FAILED = '获取版本信息异常，请稍后再试！'
@@ -64,15 +63,6 @@ def without_version_resource(source, target):
 
 def next_loader():
     return build_dir() / 'bin' / 'next' / 'Zav3DLoader.exe'
-
-
-def wait_for(predicate, timeout=30):
-    end = time.time() + timeout
-    while time.time() < end:
-        if predicate():
-            return True
-        time.sleep(0.2)
-    return predicate()
 
 
 @pytest.fixture

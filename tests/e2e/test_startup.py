@@ -4,14 +4,7 @@ import time
 
 import pytest
 
-
-def wait_for(predicate, timeout=30):
-    end = time.time() + timeout
-    while time.time() < end:
-        if predicate():
-            return True
-        time.sleep(0.2)
-    return predicate()
+from conftest import wait_for
 
 
 def test_no_network_shows_one_box_and_creates_nothing(loader):
