@@ -9,48 +9,11 @@
 
 #include "config/paths.h"
 #include "config/settings.h"
+#include "common/test_folder.h"
 #include "config/text.h"
 #include "support/logger.h"
 
 namespace {
-
-std::string ReadAll(const std::wstring& path) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
-    std::string bytes;
-    char chunk[4096];
-    DWORD n = 0;
-    while (::ReadFile(h, chunk, sizeof(chunk), &n, nullptr) && n != 0) bytes.append(chunk, n);
-    ::CloseHandle(h);
-    return bytes;
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(h);
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                ::DeleteFileW(child.c_str());
-            }
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryW(path.c_str());
-}
 
 // A fresh client root folder per test, with the registry emptied before and after.
 class LoggerTest : public ::testing::Test {
@@ -97,7 +60,7 @@ TEST_F(LoggerTest, RecordFormatEndsInLfCrLf) {
     logger->Log(L"download -> http://127.0.0.1/a.bin");
     logger->Log(L"second");
     ClearLoggers();
-    const std::string text = ReadAll(LogFile(L"loader-download"));
+    const std::string text = ReadBytes(LogFile(L"loader-download"));
     const std::regex record(std::string("^") + kStampPattern + " download -> http://127\\.0\\.0\\.1/a\\.bin\n\r\n" +
                             kStampPattern + " second\n\r\n$");
     EXPECT_TRUE(std::regex_match(text, record)) << text;
@@ -105,16 +68,16 @@ TEST_F(LoggerTest, RecordFormatEndsInLfCrLf) {
 
 TEST_F(LoggerTest, FirstUseTruncatesAndLaterCallsShareTheLogger) {
     CreateDirectoryTree(CombinePath(root_, L"Log"));
-    WriteAll(LogFile(L"loader-download"), "records of an earlier run\r\n");
-    WriteAll(LogFile(L"loader-error"), "kept: channel not used in this run\r\n");
+    WriteBytes(LogFile(L"loader-download"), "records of an earlier run\r\n");
+    WriteBytes(LogFile(L"loader-error"), "kept: channel not used in this run\r\n");
     InitLogging();  // a folder with files keeps them
 
     ILogger* first = GetLogger(L"loader-download");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(GetLogger(L"loader-download"), first);
     ClearLoggers();
-    EXPECT_EQ(ReadAll(LogFile(L"loader-download")), "");
-    EXPECT_EQ(ReadAll(LogFile(L"loader-error")), "kept: channel not used in this run\r\n");
+    EXPECT_EQ(ReadBytes(LogFile(L"loader-download")), "");
+    EXPECT_EQ(ReadBytes(LogFile(L"loader-error")), "kept: channel not used in this run\r\n");
 }
 
 TEST_F(LoggerTest, LogFolderCreatedWhenMissingOrEmpty) {
@@ -138,7 +101,7 @@ TEST_F(LoggerTest, ChannelsDifferingInCaseAreTwoChannels) {
     ClearLoggers();
     // Windows file names ignore case, so both channels land in one file:
     // neither may overwrite the other's records.
-    const std::string text = ReadAll(LogFile(L"loader-error"));
+    const std::string text = ReadBytes(LogFile(L"loader-error"));
     EXPECT_NE(text.find("] from lower\n\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("] from upper\n\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("] lower again\n\r\n"), std::string::npos) << text;
@@ -149,7 +112,7 @@ TEST_F(LoggerTest, ChineseTextInTheAnsiCodePage) {
     const std::wstring message = L"文件写入失败：C:\\游戏\\Data\\a.bin";
     GetLogger(L"loader-error")->Log(message);
     ClearLoggers();
-    const std::string text = ReadAll(LogFile(L"loader-error"));
+    const std::string text = ReadBytes(LogFile(L"loader-error"));
     const std::string expected = NarrowFromWide(message, CP_ACP);
     EXPECT_NE(text.find("] " + expected + "\n\r\n"), std::string::npos);
     if (::GetACP() == 936) {
@@ -176,7 +139,7 @@ TEST_F(LoggerTest, ConcurrentWritersNeverInterleave) {
     for (std::thread& thread : threads) thread.join();
     ClearLoggers();
 
-    const std::string text = ReadAll(LogFile(L"loader-download"));
+    const std::string text = ReadBytes(LogFile(L"loader-download"));
     const std::regex record(std::string(kStampPattern) + " t(\\d) r(\\d+) p{200}\n\r\n");
     std::set<std::string> seen;
     size_t consumed = 0;
@@ -218,7 +181,7 @@ TEST_F(LoggerTest, LoggersHandedOutStayUsableAfterClear) {
     ILogger* after = GetLogger(L"loader-download");
     after->Log(L"two");
     ClearLoggers();
-    const std::string text = ReadAll(LogFile(L"loader-download"));
+    const std::string text = ReadBytes(LogFile(L"loader-download"));
     EXPECT_EQ(text.find("one"), std::string::npos);  // a new first use truncates
     EXPECT_EQ(text.find("after clear"), std::string::npos);
     EXPECT_NE(text.find("] two\n\r\n"), std::string::npos);

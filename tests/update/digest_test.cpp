@@ -3,7 +3,7 @@
 #include <string>
 
 #include "framework/exceptions.h"
-#include "test_folder.h"
+#include "common/test_folder.h"
 #include "update/digest.h"
 #include "update/md5.h"
 

@@ -10,7 +10,7 @@
 #include "framework/exceptions.h"
 #include "framework/unique_any.h"
 #include "loopback_server.h"
-#include "test_folder.h"
+#include "common/test_folder.h"
 #include "update/http_client.h"
 
 using Kind = CannedReply::Kind;

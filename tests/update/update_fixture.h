@@ -8,7 +8,7 @@
 
 #include "config/settings.h"
 #include "loopback_server.h"
-#include "test_folder.h"
+#include "common/test_folder.h"
 
 class UpdateFixture : public ::testing::Test {
 protected:
