@@ -27,24 +27,27 @@ WORK = ROOT / "bench" / "work"
 BUILD = Path(os.environ.get("BENCH_BUILD_DIR", ROOT / "build" / "bench"))
 EXE = BUILD / "bench"
 NATIVE = WORK / "native"
+INPUTS = WORK / "inputs"     # the quick set lives in WORK / "quick", so the two never replace each other
 MiB = 1 << 20
 
 # Input sizes of the issue, and a small set for trying the bench out.
 FULL = dict(
     big_files=4, big_size=256 * MiB,            # digest: 1 GiB in large files
     small_files=20000, small_size=16 * 1024,    # digest and manifest: 20,000 files of 16 KiB
-    dl_big=128 * MiB,                           # one large download (512 MiB in the issue: see notes)
-    dl_small_files=2000, dl_small_size=64 * 1024,
-    dl_curl_files=200,                          # the curl-per-process peer's share of the small files
+    dl_big=64 * MiB,                            # one large download (512 MiB in the issue: see notes)
+    dl_small_files=1000, dl_small_size=64 * 1024,  # (2,000 in the issue: see notes)
+    dl_curl_files=100,                          # the curl-per-process peer's share of the small files
     dl_exp=32 * MiB,                            # WinINet read-size experiment
-    arc_size=200 * MiB, arc_parts=4,            # each 7z archive: about 200 MB in 4 files, one solid block
+    arc_size=128 * MiB, arc_parts=4,            # each 7z archive: 4 files in one solid block (about 200 MB in the issue: see notes)
     solid_files=5000,                           # solid archive of small files
     compositions=200,
+    fileops=1000,
+    hash_memory=256,                            # MiB hashed from memory (the hash alone)
 )
 QUICK = dict(
     big_files=2, big_size=16 * MiB, small_files=600, small_size=16 * 1024,
     dl_big=32 * MiB, dl_small_files=100, dl_small_size=64 * 1024, dl_curl_files=40, dl_exp=8 * MiB,
-    arc_size=16 * MiB, arc_parts=4, solid_files=300, compositions=50,
+    arc_size=16 * MiB, arc_parts=4, solid_files=300, compositions=50, fileops=200, hash_memory=32,
 )
 
 started = []          # (name, Popen) of the services, ended in reverse order
@@ -108,7 +111,7 @@ def gen(*args):
 def prepare_inputs(sz):
     t0 = time.perf_counter()
     # Digest, large files.
-    big = WORK / "digest_big"
+    big = INPUTS / "digest_big"
     key = f"v1 {sz['big_files']} {sz['big_size']}"
     if not stamp_ok(big, key):
         log("inputs: large files for the digest pass")
@@ -123,7 +126,7 @@ def prepare_inputs(sz):
         write_stamp(big, key)
 
     # Digest and manifest, a tree of small files (and its manifest).
-    tree = WORK / "tree"
+    tree = INPUTS / "tree"
     key = f"v1 {sz['small_files']} {sz['small_size']}"
     if not stamp_ok(tree, key):
         log("inputs: the tree of small files")
@@ -139,7 +142,7 @@ def prepare_inputs(sz):
         write_stamp(tree, key)
 
     # Downloads, served by nginx from www/.
-    www = WORK / "www"
+    www = INPUTS / "www"
     key = f"v1 {sz['dl_big']} {sz['dl_small_files']} {sz['dl_small_size']} {sz['dl_exp']} {sz['small_files']}"
     if not stamp_ok(www, key):
         log("inputs: files to download")
@@ -158,8 +161,8 @@ def prepare_inputs(sz):
         write_stamp(www, key)
 
     # 7z archives of semi-compressible data.
-    arc = WORK / "arc"
-    key = f"v1 {sz['arc_size']} {sz['arc_parts']} {sz['solid_files']}"
+    arc = INPUTS / "arc"
+    key = f"v2 {sz['arc_size']} {sz['arc_parts']} {sz['solid_files']}"
     if not stamp_ok(arc, key):
         log("inputs: 7z archives (compressing takes a while the first time)")
         shutil.rmtree(arc, ignore_errors=True)
@@ -172,16 +175,17 @@ def prepare_inputs(sz):
         for p in [*src.iterdir(), *(arc / "small").rglob("*")]:
             os.utime(p, (1700000000, 1700000000))
         # -mx1 keeps the first preparation short; the decoder's speed depends
-        # on the data far more than on the level it was packed with.
+        # on the data far more than on the level it was packed with. -ms=4g:
+        # each archive is one solid block, which the loader decodes whole.
         methods = {
             "lzma2": ["-m0=LZMA2"],
             "bcj_lzma": ["-m0=BCJ", "-m1=LZMA"],
             "bcj2": ["-m0=BCJ2", "-m1=LZMA", "-m2=LZMA", "-m3=LZMA", "-mb0:1", "-mb0s1:2", "-mb0s2:3"],
         }
         for name, m in methods.items():
-            run(["7z", "a", "-t7z", "-mx=1", "-ms=on", "-mmt=2", *m, str(arc / f"{name}.7z"), "."],
+            run(["7z", "a", "-t7z", "-mx=1", "-ms=4g", "-mmt=2", *m, str(arc / f"{name}.7z"), "."],
                 cwd=src, stdout=subprocess.DEVNULL)
-        run(["7z", "a", "-t7z", "-mx=1", "-ms=on", "-mmt=2", "-m0=LZMA2", str(arc / "solid_small.7z"), "."],
+        run(["7z", "a", "-t7z", "-mx=1", "-ms=4g", "-mmt=2", "-m0=LZMA2", str(arc / "solid_small.7z"), "."],
             cwd=arc / "small", stdout=subprocess.DEVNULL)
         shutil.rmtree(arc / "small")
         write_stamp(arc, key)
@@ -263,7 +267,7 @@ http {{
   default_type application/octet-stream;
   server {{
     listen 127.0.0.1:{port};
-    root {WORK}/www;
+    root {INPUTS}/www;
   }}
 }}
 """)
@@ -360,40 +364,52 @@ def alternate(title, contenders, counted, before=None):
 # ---------------------------------------------------------------- groups
 
 def group_digest(sz, counted, results):
-    big = WORK / "digest_big"
-    tree = WORK / "tree"
+    big = INPUTS / "digest_big"
+    tree = INPUTS / "tree"
     warm_cache(big, tree / "game")
-    big_names = [f"large{i}.bin" for i in range(sz["big_files"])]
-    tree_names = [l.split(",")[0].replace("\\", "/") for l in read_raw(tree / "list.txt").split("\r\n") if l]
     sections = []
-    for label, folder, nbytes, names, digest_only in [
-        (f"{sz['big_files']} files of {sz['big_size'] // MiB} MiB", big, sz["big_files"] * sz["big_size"],
-         big_names, False),
+    for label, folder, nbytes, digest_only in [
+        (f"{sz['big_files']} files of {sz['big_size'] // MiB} MiB", big, sz["big_files"] * sz["big_size"], False),
         (f"{sz['small_files']:,} files of {sz['small_size'] // 1024} KiB", tree / "game",
-         sz["small_files"] * sz["small_size"], tree_names, True),
+         sz["small_files"] * sz["small_size"], True),
     ]:
         lst = (big if folder == big else tree) / "list.txt"
-        contenders = [
-            ("NeedsUpdate (wine)", lambda f=folder, l=lst: float(
-                wine_run([EXE / "bench_digest.exe", winpath(l), winpath(f)])[0][-1]["seconds"])),
-            ("md5sum (native)", lambda f=folder, n=names: native_timed(["md5sum", "--", *n], cwd=f)),
-            ("OpenSSL MD5, 2 KiB loop (native)", lambda f=folder, l=lst: native_result(
-                [str(NATIVE / "md5_loop"), "openssl", str(l), str(f)])),
-            ("loader's Md5, 2 KiB loop (native)", lambda f=folder, l=lst: native_result(
-                [str(NATIVE / "md5_loop"), "product", str(l), str(f)])),
-        ]
+        lines = [l for l in read_raw(lst).split("\r\n") if l]
+        # The warm-up runs every contender over a part of the files: the
+        # files are cached already, what is left to warm is the programs.
+        part = lst.with_name("list-warm.txt")
+        part.write_text("".join(l + "\r\n" for l in lines[:max(1, len(lines) // 20)]), newline="")
+        contenders = []
+
+        def add(name, fn):
+            contenders.append((name, lambda: fn(lst), lambda: fn(part)))
+
+        add("NeedsUpdate (wine)", lambda l, f=folder: float(
+            wine_run([EXE / "bench_digest.exe", winpath(l), winpath(f)])[0][-1]["seconds"]))
+        add("md5sum (native)", lambda l, f=folder: native_timed(
+            ["md5sum", "--", *[x.split(",")[0].replace("\\", "/") for x in read_raw(l).split("\r\n") if x]], cwd=f))
+        add("OpenSSL MD5, 2 KiB loop (native)", lambda l, f=folder: native_result(
+            [str(NATIVE / "md5_loop"), "openssl", str(l), str(f)]))
+        add("loader's Md5, 2 KiB loop (native)", lambda l, f=folder: native_result(
+            [str(NATIVE / "md5_loop"), "product", str(l), str(f)]))
+        if not digest_only:
+            # The hash alone, on bytes already in memory: no reads, no files.
+            for kind, text in (("openssl", "OpenSSL MD5"), ("product", "loader's Md5")):
+                contenders.append((f"{text}, 2 KiB pieces from memory (native)", lambda k=kind: native_result(
+                    [str(NATIVE / "md5_loop"), k, "--memory", str(sz["hash_memory"])]), lambda k=kind: native_result(
+                    [str(NATIVE / "md5_loop"), k, "--memory", "16"])))
         if digest_only:
             # The same files through ComputeDigest alone: what NeedsUpdate
             # adds (path resolution, existence checks) is the difference.
-            contenders.append(("ComputeDigest only (wine)", lambda f=folder, l=lst: float(
-                wine_run([EXE / "bench_digest.exe", winpath(l), winpath(f), "digest"])[0][-1]["seconds"])))
+            add("ComputeDigest only (wine)", lambda l, f=folder: float(
+                wine_run([EXE / "bench_digest.exe", winpath(l), winpath(f), "digest"])[0][-1]["seconds"]))
         times = alternate(f"digest {label}", contenders, counted)
-        sections.append((label, len(names), nbytes, times))
+        sections.append((label, len(lines), nbytes, times))
     results["digest"] = sections
 
 
 def group_download(sz, counted, results, base):
-    www = WORK / "www"
+    www = INPUTS / "www"
     out = WORK / "dl"
     names = (www / "small.txt").read_text().split()
     few = names[:sz["dl_curl_files"]]
@@ -462,7 +478,7 @@ def group_download(sz, counted, results, base):
 
 
 def group_manifest(sz, counted, results, base):
-    tree = WORK / "tree"
+    tree = INPUTS / "tree"
     warm_cache(tree / "game")
 
     def loader():
@@ -480,14 +496,17 @@ def group_manifest(sz, counted, results, base):
 
 
 def group_extract(sz, counted, results):
-    arc = WORK / "arc"
+    arc = INPUTS / "arc"
     out = WORK / "x"
-    warm_cache(arc / "lzma2.7z", arc / "bcj_lzma.7z", arc / "bcj2.7z", arc / "solid_small.7z")
+    small = arc / "solid_small.7z"
+    warm_cache(arc / "lzma2.7z", arc / "bcj_lzma.7z", arc / "bcj2.7z", small)
     shape = {}
 
     def clean(_name=None):
         shutil.rmtree(out, ignore_errors=True)
         out.mkdir(parents=True)
+        # No write-back of an earlier contender's output may run into the next one's time.
+        os.sync()
 
     def product(a):
         r = wine_run([EXE / "bench_extract.exe", "product", winpath(a), winpath(out)])[0][-1]
@@ -499,19 +518,39 @@ def group_extract(sz, counted, results):
         shape[a.name + " decoder"] = r
         return float(r["seconds"])
 
+    def seven_zip(a):
+        return native_timed(["7z", "x", "-mmt1", "-y", f"-o{out}", str(a)])
+
     sections = []
     for name, label in [("lzma2", "LZMA2"), ("bcj_lzma", "BCJ + LZMA"), ("bcj2", "BCJ2"),
                         ("solid_small", f"solid, {sz['solid_files']:,} small files")]:
         a = arc / f"{name}.7z"
+        # The large archives warm up on the small one: the inputs are cached
+        # already, and a whole extraction more would only cost time.
         times = alternate(f"7z {label}", [
-            ("ExtractArchive (wine)", lambda a=a: product(a)),
-            ("7z x -mmt1 (native)", lambda a=a: native_timed(["7z", "x", "-mmt1", "-y", f"-o{out}", str(a)])),
-            ("LZMA SDK decoder alone, to memory (wine)", lambda a=a: decoder(a)),
+            ("ExtractArchive (wine)", lambda a=a: product(a), lambda: product(small)),
+            ("7z x -mmt1 (native)", lambda a=a: seven_zip(a), lambda: seven_zip(small)),
+            ("LZMA SDK decoder alone, to memory (wine)", lambda a=a: decoder(a), lambda: decoder(small)),
         ], counted, before=clean)
         sections.append((label, a, times, dict(shape[a.name]), dict(shape[a.name + " decoder"])))
-    clean()
     shutil.rmtree(out, ignore_errors=True)
     results["extract"] = sections
+
+
+def group_fileops(sz, counted, results):
+    folder = WORK / "fileops"
+    rows = []
+    for _ in range(3):
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        rows.append(wine_run([EXE / "bench_fileops.exe", winpath(folder), sz["fileops"]])[0][-1])
+        p = subprocess.run([str(NATIVE / "writecost"), str(folder / "block.bin"), "64"], capture_output=True,
+                           text=True, check=True)
+        native = parse_result(p.stdout)[-1]
+        rows[-1]["native_touch"], rows[-1]["native_write"] = native["touch"], native["write"]
+    shutil.rmtree(folder, ignore_errors=True)
+    results["fileops"] = {k: median([float(r[k]) for r in rows]) for k in rows[0]}
+    log("file operations (µs per call): " + ", ".join(f"{k} {v:.0f}" for k, v in results["fileops"].items()))
 
 
 def write_settings(folder):
@@ -566,8 +605,16 @@ def machine():
             f"{platform.release()}; {wine}; loader built with MinGW-w64 x86-64 (Release), run under wine64")
 
 
+GOALS = []   # (hot path, goal, figure, met) for the summary at the top
+
+
 def goal(ok):
     return "**met**" if ok else "**missed**"
+
+
+def record(path, text, figure, ok):
+    GOALS.append((path, text, figure, ok))
+    return goal(ok)
 
 
 def report(results, sz, counted, meta):
@@ -588,6 +635,7 @@ def report(results, sz, counted, meta):
             w(f"- {n}")
         w("")
 
+    header_end = len(out)
     if "digest" in results:
         w("## Digest pass (`NeedsUpdate` over a game tree)\n")
         for label, nfiles, nbytes, times in results["digest"]:
@@ -595,7 +643,11 @@ def report(results, sz, counted, meta):
             w("| contender | time | MB/s | files/s |")
             w("|---|---|---|---|")
             for name, ts in times.items():
-                w(f"| {name} | {fmt_s(ts)} | {rate(nbytes, median(ts)):.0f} | {nfiles / median(ts):,.0f} |")
+                if "from memory" in name:
+                    w(f"| {name}, {sz['hash_memory']} MiB | {fmt_s(ts)} | "
+                      f"{rate(sz['hash_memory'] * MiB, median(ts)):.0f} | — |")
+                else:
+                    w(f"| {name} | {fmt_s(ts)} | {rate(nbytes, median(ts)):.0f} | {nfiles / median(ts):,.0f} |")
             md5sum = median(times["md5sum (native)"])
             ossl = median(times["OpenSSL MD5, 2 KiB loop (native)"])
             ours = median(times["loader's Md5, 2 KiB loop (native)"])
@@ -605,7 +657,13 @@ def report(results, sz, counted, meta):
             w("")
             w(f"- Hash goal, loader's Md5 against OpenSSL's MD5 in the same native 2 KiB loop: "
               f"**{ossl / ours:.2f}×** (per round {min(per_round):.2f}–{max(per_round):.2f}); goal ≥ 0.95×: "
-              f"{goal(ossl / ours >= 0.95)}.")
+              f"{record('Digest pass, ' + label, 'hash ≥ 0.95× OpenSSL MD5, native 2 KiB loop', f'{ossl / ours:.2f}×', ossl / ours >= 0.95)}.")
+            mem_o = times.get("OpenSSL MD5, 2 KiB pieces from memory (native)")
+            mem_p = times.get("loader's Md5, 2 KiB pieces from memory (native)")
+            if mem_o and mem_p:
+                mb = sz["hash_memory"] * MiB
+                w(f"- The hash alone, from memory in 2 KiB pieces: loader's Md5 {rate(mb, median(mem_p)):.0f} MB/s, "
+                  f"OpenSSL {rate(mb, median(mem_o)):.0f} MB/s: **{median(mem_o) / median(mem_p):.2f}×**.")
             w(f"- The loader under wine against `md5sum`: **{md5sum / wine:.2f}×** "
               f"({rate(nbytes, wine):.0f} against {rate(nbytes, md5sum):.0f} MB/s; report only).\n")
     if "download" in results:
@@ -654,7 +712,7 @@ def report(results, sz, counted, meta):
     if "extract" in results:
         w("## 7z extraction (`ExtractArchive`)\n")
         w("| archive | unpacked | largest block | ExtractArchive (wine) | 7z x -mmt1 (native) | decoder alone (wine) "
-          "| ratio to decoder | ratio to 7z | peak memory | goals |")
+          "| ratio to decoder | ratio to 7z | peak memory (decoder alone) | goals |")
         w("|---|---|---|---|---|---|---|---|---|---|")
         for label, a, times, shp, dec in results["extract"]:
             nbytes = int(shp["bytes"])
@@ -669,8 +727,10 @@ def report(results, sz, counted, meta):
               f"| {block / MiB:.1f} MiB | {fmt_s(times['ExtractArchive (wine)'])}, {rate(nbytes, e):.0f} MB/s "
               f"| {fmt_s(times['7z x -mmt1 (native)'])}, {rate(nbytes, z):.0f} MB/s "
               f"| {fmt_s(times['LZMA SDK decoder alone, to memory (wine)'])}, {rate(nbytes, d):.0f} MB/s "
-              f"| **{d / e:.2f}×** | {z / e:.2f}× | {peak / MiB:.1f} MiB (block + {(peak - block) / MiB:.1f}) "
-              f"| speed ≥ 0.9×: {goal(ok_speed)}; memory ≤ block + 8 MiB: {goal(ok_mem)} |")
+              f"| **{d / e:.2f}×** | {z / e:.2f}× | {peak / MiB:.1f} MiB = block + {(peak - block) / MiB:.1f} "
+              f"({int(dec['peak']) / MiB:.1f}) "
+              f"| speed ≥ 0.9×: {record('7z extraction, ' + label, '≥ 0.9× of the decoder alone', f'{d / e:.2f}×', ok_speed)}; "
+              f"memory ≤ block + 8 MiB: {record('7z extraction, ' + label, 'peak ≤ largest block + 8 MiB', f'block + {(peak - block) / MiB:.1f} MiB', ok_mem)} |")
         w("")
     if "compose" in results:
         rows = results["compose"]
@@ -683,9 +743,31 @@ def report(results, sz, counted, meta):
         w("|---|---|---|")
         w(f"| `CTranslucentDialog::Recompose`, `CZav3DLoaderDlg` with its five controls and texts | {m:.2f} ms | ± {spread(comp):.0f} % |")
         w(f"| `UpdateLayeredWindow` of a ready surface alone (floor) | {f:.2f} ms | ± {spread(flo):.0f} % |")
-        w(f"\n- ≤ 10 ms per composition: {goal(m <= 10)} ({m:.2f} ms); ≤ 2× the floor: {goal(m <= 2 * f)} ({m / f:.2f}×).")
+        w(f"\n- ≤ 10 ms per composition: {record('Composition', '≤ 10 ms median', f'{m:.2f} ms', m <= 10)} ({m:.2f} ms); "
+          f"≤ 2× the floor: {record('Composition', '≤ 2× the floor', f'{m / f:.2f}×', m <= 2 * f)} ({m / f:.2f}×).")
+        w("")
+        parts = [("in_push", "`UpdateLayeredWindow` (the floor's own call)"),
+                 ("in_copies", "copying the background into the fresh surface (`memcpy`: first touch of its pages)"),
+                 ("in_surface", "making and deleting the DIB section"),
+                 ("in_dcs", "window DC, memory DC and selections"),
+                 ("in_gdiplus", "GDI+ bitmap and graphics over the surface, made and released"),
+                 ("in_images", "drawing the controls' images and text rasters"),
+                 ("in_flush", "GDI+ flush")]
+        if all(k in rows[0] for k, _ in parts):
+            w("Where a composition's time goes (mean per composition, median over the rounds; the calls are "
+              "timed through the bench executable's import table):\n")
+            w("| part | ms |")
+            w("|---|---|")
+            known = 0.0
+            for k, text in parts:
+                v = median([float(r[k]) for r in rows])
+                known += v
+                w(f"| {text} | {v:.2f} |")
+            mean = median([float(r["compose_mean"]) for r in rows])
+            w(f"| everything else (control look-ups, rectangles, the loop over the controls) | {mean - known:.2f} |")
+            w(f"| whole composition (mean) | {mean:.2f} |\n")
         w(f"- PNG decodes during {len(rows) * sz['compositions']} counted compositions: **{dec}** "
-          f"(never decode a PNG per composition: {goal(dec == 0)}).\n")
+          f"(never decode a PNG per composition: {record('Composition', 'no PNG decoded per composition', str(dec), dec == 0)}).\n")
     if "startup" in results:
         runs, warm, parts = results["startup"]
         tri = [float(r["trivial"]) for r in runs]
@@ -697,7 +779,7 @@ def report(results, sz, counted, meta):
         w(f"| `Zav3DLoader.exe` (AutoUpdate=False): process start until its main window is visible with its first composition | {fmt_s(lo)} |")
         w(f"| floor: a program that only shows one layered window of that size from a ready surface (`bench_window.exe`), to visible | {fmt_s(win)} |")
         w(f"| trivial wine program: start and exit | {fmt_s(tri)} |")
-        w(f"\n≤ 300 ms: {goal(median(lo) <= 0.3)} ({median(lo) * 1000:.0f} ms; {median(lo) / median(win):.1f}× the "
+        w(f"\n≤ 300 ms: {record('Start-up to the first frame', '≤ 300 ms', f'{median(lo) * 1000:.0f} ms', median(lo) <= 0.3)} ({median(lo) * 1000:.0f} ms; {median(lo) / median(win):.1f}× the "
           f"one-window floor, {median(lo) / median(tri):.1f}× the trivial program; {len(runs)} runs).\n")
         if parts:
             keys = [("entry", "process creation to the entry point (DLLs, wine's window system)"),
@@ -716,11 +798,47 @@ def report(results, sz, counted, meta):
         if warm:
             w(f"Closing the window (WM_CLOSE, as the close button) took {float(warm['close']):.2f} s until the "
               "window was gone (see the findings).\n")
+    if "fileops" in results:
+        ops = results["fileops"]
+        w("## Single file-system calls under wine (µs per call, median of 3 runs over "
+          f"{sz['fileops']:,} files; `bench_fileops.exe`)\n")
+        w("| call | µs |")
+        w("|---|---|")
+        names = {
+            "create_write_close_new": "CreateFileW (new file) + WriteFile 4 KiB + CloseHandle",
+            "create_write_close_replace": "the same, replacing an existing file",
+            "get_attributes": "GetFileAttributesW",
+            "path_file_exists": "PathFileExistsW (file)",
+            "path_file_exists_folder": "PathFileExistsW (folder)",
+            "create_existing_folder": "CreateDirectoryW on an existing folder",
+            "set_attributes_archive": "SetFileAttributesW",
+            "open_size_close": "CreateFileW (open for reading) + GetFileSizeEx + CloseHandle",
+            "read_2k": "ReadFile of 2 KiB",
+            "output_debug_string": "OutputDebugStringW of one manifest entry (no debugger)",
+            "delete": "DeleteFileW",
+        }
+        for k, v in ops.items():
+            if k in names:
+                w(f"| {names[k]} | {v:.0f} |")
+        w("")
+        w("A fresh 64 MiB block filled (as the decoder fills its output block), then written to a new file in "
+          "4 MiB pieces (as `ExtractArchive` writes it):\n")
+        w("| | fill | write |")
+        w("|---|---|---|")
+        w(f"| under wine (`bench_fileops.exe`) | {ops['touch'] * 1000:.0f} ms | {ops['write'] * 1000:.0f} ms "
+          f"({64 * MiB / ops['write'] / 1e6:.0f} MB/s) |")
+        w(f"| natively (`bench/work/native/writecost`) | {ops['native_touch'] * 1000:.0f} ms | "
+          f"{ops['native_write'] * 1000:.0f} ms ({64 * MiB / ops['native_write'] / 1e6:.0f} MB/s) |")
+        w("")
     w("## Findings\n")
     findings = ROOT / "bench" / "findings.md"
     if findings.exists():
         w(findings.read_text().strip() + "\n")
-    return "\n".join(out) + "\n"
+    summary = ["## Goals at a glance\n", "| hot path | goal | figure | result |", "|---|---|---|---|"]
+    summary += [f"| {p} | {t} | {f} | {goal(ok)} |" for p, t, f, ok in GOALS]
+    summary.append("\nReport-only ratios (downloads, manifest stage, digest against md5sum) are in their sections; "
+                   "every missed goal has a finding at the end.\n")
+    return "\n".join(out[:header_end] + summary + out[header_end:]) + "\n"
 
 
 # ---------------------------------------------------------------- main
@@ -732,13 +850,16 @@ def load_average():
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--quick", action="store_true", help="small inputs, 3 counted runs (for trying the bench out)")
-    ap.add_argument("--only", default="digest,download,manifest,extract,compose,startup")
+    ap.add_argument("--only", default="digest,download,manifest,extract,compose,startup,fileops")
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--prefix", default=os.environ.get("WINEPREFIX", str(WORK / "wineprefix")))
     ap.add_argument("--build-time", default="?")
     ap.add_argument("--output", default=str(ROOT / "bench" / "RESULTS.md"))
     args = ap.parse_args()
     sz = QUICK if args.quick else FULL
+    global INPUTS
+    if args.quick:
+        INPUTS = WORK / "quick"
     counted = 3 if args.quick and args.runs == 5 else args.runs
     groups = args.only.split(",")
     if any(c.isupper() for c in str(WORK)):
@@ -749,9 +870,20 @@ def main():
     meta = {"load_before": load_average(), "build": args.build_time, "notes": []}
     if args.quick:
         meta["notes"].append("QUICK RUN: small inputs, not the sizes of the benchmark; figures are not comparable.")
+    if not args.quick:
+        meta["notes"].append(
+            "Sizes shrunk to keep the whole run under 15 minutes on this machine: the large download is 64 MiB "
+            "(512 MiB in the issue) and the small downloads 1,000 files of 64 KiB (2,000): with the design's 1 KiB "
+            "reads the loader moves about 11 MB/s here, so the issue's sizes alone would take about 7 minutes "
+            "for six rounds. The peer that starts one curl per file runs on the first 100 of those files (one "
+            "curl start costs about 40 ms here); its ratio is per file. Each 7z archive holds 128 MiB (about "
+            "200 MB in the issue). The digest pass and the manifest stage use the issue's sizes.")
+        meta["notes"].append(
+            "Warm-ups run each contender on a part of its input (a twentieth of the files; the small archive "
+            "for the 7z contenders; 50 of the small downloads) after the inputs were read once into the cache.")
     meta["notes"].append(
         "The 7z archives are packed with `-mx=1` (fast LZMA settings, 64 KiB-class dictionary) to keep the first "
-        "preparation short; all three hold the same data, 4 files in one solid block.")
+        "preparation short; all three hold the same data, 4 files in one solid block (`-ms=4g`).")
 
     def on_signal(signum, _frame):
         raise KeyboardInterrupt(f"signal {signum}")
@@ -781,6 +913,8 @@ def main():
                 group_compose(sz, counted, results)
             elif g == "startup":
                 group_startup(sz, counted, results)
+            elif g == "fileops":
+                group_fileops(sz, counted, results)
             log(f"{g}: {time.perf_counter() - t:.0f} s")
     finally:
         stop_all()

@@ -8,7 +8,11 @@
 //       and one floor push. Prints one line per round:
 //         RESULT round=<r> compose=<median ms> floor=<median ms>
 //                compose_mean=<ms> floor_mean=<ms> decodes=<PNG decodes
-//                during the round's compositions>
+//                during the round's compositions> in_push= in_surface=
+//                in_gdiplus= in_images= in_flush= in_dcs=<mean ms per
+//                composition inside UpdateLayeredWindow, the DIB section,
+//                the GDI+ objects over it, image drawing, the final flush,
+//                the device contexts, window queries and memory copies>
 //   bench_compose startup <performance counter when the process was started>
 //       Where the start-up time goes (bench_startup runs this): seconds from
 //       the process's creation to its entry point, GdiplusStartup, the main
@@ -60,15 +64,15 @@ struct Timed<R(WINAPI*)(Args...), Name> {
     }
 };
 
-// Points this executable's import of `name` from gdiplus.dll at `hook` and
-// returns the original, or null when the executable does not import it.
-void* HookGdiplusImport(const char* name, void* hook) {
+// Points this executable's import of `name` from `dll` at `hook` and returns
+// the original, or null when the executable does not import it.
+void* HookImport(const char* dll, const char* name, void* hook) {
     auto* base = reinterpret_cast<unsigned char*>(::GetModuleHandleW(nullptr));
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
-        if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "gdiplus.dll") != 0) continue;
+        if (_stricmp(reinterpret_cast<char*>(base + imp->Name), dll) != 0) continue;
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
         for (; names->u1.AddressOfData; ++names, ++slots) {
@@ -87,8 +91,8 @@ void* HookGdiplusImport(const char* name, void* hook) {
 }
 
 template <typename T>
-void Hook() {
-    T::original = reinterpret_cast<typename T::Fn>(HookGdiplusImport(T::kName, reinterpret_cast<void*>(&T::Call)));
+void Hook(const char* dll = "gdiplus.dll") {
+    T::original = reinterpret_cast<typename T::Fn>(HookImport(dll, T::kName, reinterpret_cast<void*>(&T::Call)));
 }
 
 #define ZAV3D_TIMED(fn)       \
@@ -101,7 +105,52 @@ ZAV3D_TIMED(GdipCreateBitmapFromStreamICM)
 ZAV3D_TIMED(GdipCreateFontFamilyFromName)
 ZAV3D_TIMED(GdipCreateFont)
 ZAV3D_TIMED(GdipDrawString)
+ZAV3D_TIMED(GdipCreateBitmapFromScan0)
+ZAV3D_TIMED(GdipGetImageGraphicsContext)
+ZAV3D_TIMED(GdipDrawImageRectI)
+ZAV3D_TIMED(GdipDrawImageRect)
+ZAV3D_TIMED(GdipDrawImageRectRect)
+ZAV3D_TIMED(GdipFlush)
+ZAV3D_TIMED(GdipDeleteGraphics)
+ZAV3D_TIMED(GdipDisposeImage)
 #undef ZAV3D_TIMED
+
+#define ZAV3D_TIMED_WIN32(fn) \
+    constexpr char k##fn[] = #fn; \
+    using Timed##fn = Timed<decltype(&::fn), k##fn>;
+ZAV3D_TIMED_WIN32(CreateDIBSection)
+ZAV3D_TIMED_WIN32(DeleteObject)
+ZAV3D_TIMED_WIN32(UpdateLayeredWindow)
+ZAV3D_TIMED_WIN32(GetDC)
+ZAV3D_TIMED_WIN32(ReleaseDC)
+ZAV3D_TIMED_WIN32(CreateCompatibleDC)
+ZAV3D_TIMED_WIN32(DeleteDC)
+ZAV3D_TIMED_WIN32(SelectObject)
+ZAV3D_TIMED_WIN32(GetWindowRect)
+ZAV3D_TIMED_WIN32(ScreenToClient)
+ZAV3D_TIMED_WIN32(GetParent)
+ZAV3D_TIMED_WIN32(GetWindowLongPtrW)
+#undef ZAV3D_TIMED_WIN32
+
+// The C runtime's copies: the background copied into each fresh surface.
+constexpr char kmemcpy[] = "memcpy";
+using Timedmemcpy = Timed<void* (*)(void*, const void*, size_t), kmemcpy>;
+constexpr char kmemset[] = "memset";
+using Timedmemset = Timed<void* (*)(void*, int, size_t), kmemset>;
+
+// The dialog finds UpdateLayeredWindow by name at run time, so the import
+// table never holds it: its look-up hands out the timed wrapper instead.
+using GetProcAddressFn = FARPROC(WINAPI*)(HMODULE, LPCSTR);
+GetProcAddressFn g_getProcAddress = nullptr;
+
+FARPROC WINAPI FindProcedure(HMODULE module, LPCSTR name) {
+    FARPROC found = g_getProcAddress(module, name);
+    if (found && reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && std::strcmp(name, "UpdateLayeredWindow") == 0) {
+        TimedUpdateLayeredWindow::original = reinterpret_cast<TimedUpdateLayeredWindow::Fn>(found);
+        return reinterpret_cast<FARPROC>(&TimedUpdateLayeredWindow::Call);
+    }
+    return found;
+}
 
 void HookGdiplus() {
     Hook<TimedGdipLoadImageFromStream>();
@@ -111,6 +160,66 @@ void HookGdiplus() {
     Hook<TimedGdipCreateFontFamilyFromName>();
     Hook<TimedGdipCreateFont>();
     Hook<TimedGdipDrawString>();
+    Hook<TimedGdipCreateBitmapFromScan0>();
+    Hook<TimedGdipGetImageGraphicsContext>();
+    Hook<TimedGdipDrawImageRectI>();
+    Hook<TimedGdipDrawImageRect>();
+    Hook<TimedGdipDrawImageRectRect>();
+    Hook<TimedGdipFlush>();
+    Hook<TimedGdipDeleteGraphics>();
+    Hook<TimedGdipDisposeImage>();
+    Hook<TimedCreateDIBSection>("gdi32.dll");
+    Hook<TimedDeleteObject>("gdi32.dll");
+    Hook<TimedGetDC>("user32.dll");
+    Hook<TimedReleaseDC>("user32.dll");
+    Hook<TimedCreateCompatibleDC>("gdi32.dll");
+    Hook<TimedDeleteDC>("gdi32.dll");
+    Hook<TimedSelectObject>("gdi32.dll");
+    Hook<TimedGetWindowRect>("user32.dll");
+    Hook<TimedScreenToClient>("user32.dll");
+    Hook<TimedGetParent>("user32.dll");
+    Hook<TimedGetWindowLongPtrW>("user32.dll");
+    Hook<Timedmemcpy>("msvcrt.dll");
+    Hook<Timedmemset>("msvcrt.dll");
+    g_getProcAddress = reinterpret_cast<GetProcAddressFn>(
+        HookImport("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&FindProcedure)));
+}
+
+// Milliseconds per composition spent in the timed calls since `before`.
+struct Split {
+    double push = 0;     // UpdateLayeredWindow inside Recompose
+    double surface = 0;  // DIB section made and deleted
+    double gdiplus = 0;  // GDI+ bitmap and graphics over the surface, made and released
+    double images = 0;   // images drawn
+    double flush = 0;
+    double dcs = 0;      // window DC got and released, memory DC made and deleted, selections
+    double windows = 0;  // window rectangles, styles and parents asked for
+    double copies = 0;   // memcpy and memset (the background into the fresh surface)
+};
+
+struct Snapshot {
+    double push, dib, gdiplus, images, flush, dcs, windows, copies;
+};
+
+Snapshot Take() {
+    return {TimedUpdateLayeredWindow::tally.seconds,
+            TimedCreateDIBSection::tally.seconds + TimedDeleteObject::tally.seconds,
+            TimedGdipCreateBitmapFromScan0::tally.seconds + TimedGdipGetImageGraphicsContext::tally.seconds +
+                TimedGdipDeleteGraphics::tally.seconds + TimedGdipDisposeImage::tally.seconds,
+            TimedGdipDrawImageRectI::tally.seconds + TimedGdipDrawImageRect::tally.seconds +
+                TimedGdipDrawImageRectRect::tally.seconds,
+            TimedGdipFlush::tally.seconds,
+            TimedGetDC::tally.seconds + TimedReleaseDC::tally.seconds + TimedCreateCompatibleDC::tally.seconds +
+                TimedDeleteDC::tally.seconds + TimedSelectObject::tally.seconds,
+            TimedGetWindowRect::tally.seconds + TimedScreenToClient::tally.seconds + TimedGetParent::tally.seconds +
+                TimedGetWindowLongPtrW::tally.seconds,
+            Timedmemcpy::tally.seconds + Timedmemset::tally.seconds};
+}
+
+Split Between(const Snapshot& a, const Snapshot& b, int count) {
+    const double k = 1000.0 / count;
+    return {(b.push - a.push) * k, (b.dib - a.dib) * k, (b.gdiplus - a.gdiplus) * k, (b.images - a.images) * k,
+            (b.flush - a.flush) * k, (b.dcs - a.dcs) * k, (b.windows - a.windows) * k, (b.copies - a.copies) * k};
 }
 
 Tally Decodes() {
@@ -217,10 +326,17 @@ int Compositions(int perRound, int rounds) {
         std::vector<double> compose;
         std::vector<double> pushed;
         const long decodesBefore = Decodes().calls;
+        Snapshot inside{};
         for (int i = 0; i < perRound; ++i) {
+            const Snapshot before = Take();
             double t = bench::Now();
             dialog.Recompose();
             compose.push_back((bench::Now() - t) * 1000);
+            const Snapshot after = Take();
+            inside = {inside.push + after.push - before.push, inside.dib + after.dib - before.dib,
+                      inside.gdiplus + after.gdiplus - before.gdiplus, inside.images + after.images - before.images,
+                      inside.flush + after.flush - before.flush, inside.dcs + after.dcs - before.dcs,
+                      inside.windows + after.windows - before.windows, inside.copies + after.copies - before.copies};
             Pump();
             t = bench::Now();
             floor.Push();
@@ -229,10 +345,15 @@ int Compositions(int perRound, int rounds) {
         }
         const long decodes = Decodes().calls - decodesBefore;
         if (round == 0) continue;
-        char line[256];
+        const Split split = Between(Snapshot{}, inside, perRound);
+        char line[512];
         std::snprintf(line, sizeof(line),
-                      "round=%d compose=%.4f floor=%.4f compose_mean=%.4f floor_mean=%.4f decodes=%ld", round,
-                      Median(compose), Median(pushed), Mean(compose), Mean(pushed), decodes);
+                      "round=%d compose=%.4f floor=%.4f compose_mean=%.4f floor_mean=%.4f decodes=%ld "
+                      "in_push=%.4f in_surface=%.4f in_gdiplus=%.4f in_images=%.4f in_flush=%.4f in_dcs=%.4f "
+                      "in_windows=%.4f in_copies=%.4f",
+                      round, Median(compose), Median(pushed), Mean(compose), Mean(pushed), decodes, split.push,
+                      split.surface, split.gdiplus, split.images, split.flush, split.dcs, split.windows,
+                      split.copies);
         bench::Report(line);
     }
     // Ends without tearing the windows down: wine waits up to 2 s per

@@ -4,6 +4,9 @@
 // for this machine). Same loop, same reads: only the hash differs.
 //
 //   md5_loop <openssl|product> <list> [root]
+//   md5_loop <openssl|product> --memory <MiB>
+//       the hash alone: a buffer of that size (fixed bytes) fed in pieces of
+//       2048 bytes, without any file
 //
 // The list holds manifest lines ("name,md5,size[,kind]", names relative to
 // root with "\" separators). Every digest is checked against the list; a
@@ -120,14 +123,32 @@ int Run(const std::vector<Item>& items) {
     return 0;
 }
 
+template <typename Hash>
+int RunInMemory(size_t mebibytes) {
+    std::vector<unsigned char> buffer(mebibytes << 20);
+    for (size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<unsigned char>((i * 2654435761u) >> 13);
+    const auto start = std::chrono::steady_clock::now();
+    Hash hash;
+    for (size_t at = 0; at < buffer.size(); at += 2048) hash.Update(buffer.data() + at, 2048);
+    const std::string digest = hash.HexDigest();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("RESULT seconds=%.6f bytes=%zu files=0 digest=%s\n", seconds, buffer.size(), digest.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: md5_loop <openssl|product> <list> [root]\n");
+        std::fprintf(stderr, "usage: md5_loop <openssl|product> <list> [root] | --memory <MiB>\n");
         return 2;
     }
     const std::string kind = argv[1];
+    if (argc == 4 && std::string(argv[2]) == "--memory") {
+        const size_t mebibytes = static_cast<size_t>(std::stoul(argv[3]));
+        if (kind == "openssl") return RunInMemory<OpenSslMd5>(mebibytes);
+        if (kind == "product") return RunInMemory<ProductMd5>(mebibytes);
+    }
     const std::vector<Item> items = ReadList(argv[2], argc > 3 ? argv[3] : "");
     if (kind == "openssl") return Run<OpenSslMd5>(items);
     if (kind == "product") return Run<ProductMd5>(items);
