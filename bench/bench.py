@@ -10,9 +10,9 @@ their own process ids, also on failure or Ctrl-C.
 """
 import argparse
 import hashlib
+import pickle
 import os
 import platform
-import re
 import shutil
 import signal
 import socket
@@ -52,13 +52,10 @@ QUICK = dict(
 
 started = []          # (name, Popen) of the services, ended in reverse order
 wine_env = {}
-log_lines = []
 
 
 def log(text):
-    line = time.strftime("%H:%M:%S ") + text
-    log_lines.append(line)
-    print(line, flush=True)
+    print(time.strftime("%H:%M:%S ") + text, flush=True)
 
 
 def run(cmd, **kw):
@@ -301,9 +298,20 @@ def start_wine(prefix):
                     LC_ALL=os.environ.get("LC_ALL", "zh_CN.UTF-8"))
     run(["bash", "-c", f'source "{ROOT}/scripts/wine-env.sh"; zav3d_wine_init "{prefix}"'], env=wine_env)
     # A persistent server in the foreground: its pid is ours, and every bench
-    # process finds it running, as a player's second start would.
-    start("wineserver", ["wineserver", "-f", "-p"], env=wine_env)
-    time.sleep(0.5)
+    # process finds it running, as a player's second start would. A server
+    # this prefix still has from an earlier run is waited for first (it ends
+    # a few seconds after its last program).
+    for attempt in range(3):
+        server = start("wineserver", ["wineserver", "-f", "-p"], env=wine_env, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        if server.poll() is None:
+            break
+        started.pop()
+        try:
+            subprocess.run(["wineserver", "-w"], env=wine_env, timeout=30)
+        except subprocess.TimeoutExpired:
+            log("note: this prefix's wineserver stays up (persistent?); the bench uses it as it is")
+            break
     run(["wine", str(EXE / "bench_trivial.exe")], env=wine_env)
 
 
@@ -618,10 +626,11 @@ def record(path, text, figure, ok):
 
 
 def report(results, sz, counted, meta):
+    GOALS.clear()
     out = []
     w = out.append
     w("# Benchmark results\n")
-    w(f"Written by `bench/run` on {time.strftime('%Y-%m-%d %H:%M %Z')}. Machine: {meta['machine']}.\n")
+    w(f"Written by `bench/run` on {meta['finished']}. Machine: {meta['machine']}.\n")
     w(f"Load average before the run: {meta['load_before']}; after: {meta['load_after']}. "
       f"Whole run {meta['total'] / 60:.1f} min (input preparation {meta['prep']:.0f} s, build {meta['build']}).\n")
     w(f"Method: one warm-up round, then {counted} counted rounds; in every round each contender runs once, "
@@ -656,8 +665,8 @@ def report(results, sz, counted, meta):
                                                 times["loader's Md5, 2 KiB loop (native)"])]
             w("")
             w(f"- Hash goal, loader's Md5 against OpenSSL's MD5 in the same native 2 KiB loop: "
-              f"**{ossl / ours:.2f}×** (per round {min(per_round):.2f}–{max(per_round):.2f}); goal ≥ 0.95×: "
-              f"{record('Digest pass, ' + label, 'hash ≥ 0.95× OpenSSL MD5, native 2 KiB loop', f'{ossl / ours:.2f}×', ossl / ours >= 0.95)}.")
+              f"**{ossl / ours:.3f}×** (per round {min(per_round):.2f}–{max(per_round):.2f}); goal ≥ 0.95×: "
+              f"{record('Digest pass, ' + label, 'hash ≥ 0.95× OpenSSL MD5, native 2 KiB loop', f'{ossl / ours:.3f}×', ossl / ours >= 0.95)}.")
             mem_o = times.get("OpenSSL MD5, 2 KiB pieces from memory (native)")
             mem_p = times.get("loader's Md5, 2 KiB pieces from memory (native)")
             if mem_o and mem_p:
@@ -727,9 +736,9 @@ def report(results, sz, counted, meta):
               f"| {block / MiB:.1f} MiB | {fmt_s(times['ExtractArchive (wine)'])}, {rate(nbytes, e):.0f} MB/s "
               f"| {fmt_s(times['7z x -mmt1 (native)'])}, {rate(nbytes, z):.0f} MB/s "
               f"| {fmt_s(times['LZMA SDK decoder alone, to memory (wine)'])}, {rate(nbytes, d):.0f} MB/s "
-              f"| **{d / e:.2f}×** | {z / e:.2f}× | {peak / MiB:.1f} MiB = block + {(peak - block) / MiB:.1f} "
+              f"| **{d / e:.3f}×** | {z / e:.2f}× | {peak / MiB:.1f} MiB = block + {(peak - block) / MiB:.1f} "
               f"({int(dec['peak']) / MiB:.1f}) "
-              f"| speed ≥ 0.9×: {record('7z extraction, ' + label, '≥ 0.9× of the decoder alone', f'{d / e:.2f}×', ok_speed)}; "
+              f"| speed ≥ 0.9×: {record('7z extraction, ' + label, '≥ 0.9× of the decoder alone', f'{d / e:.3f}×', ok_speed)}; "
               f"memory ≤ block + 8 MiB: {record('7z extraction, ' + label, 'peak ≤ largest block + 8 MiB', f'block + {(peak - block) / MiB:.1f} MiB', ok_mem)} |")
         w("")
     if "compose" in results:
@@ -855,7 +864,16 @@ def main():
     ap.add_argument("--prefix", default=os.environ.get("WINEPREFIX", str(WORK / "wineprefix")))
     ap.add_argument("--build-time", default="?")
     ap.add_argument("--output", default=str(ROOT / "bench" / "RESULTS.md"))
+    ap.add_argument("--report-only", action="store_true",
+                    help="write the report again from the last run's figures (after editing bench/findings.md)")
     args = ap.parse_args()
+    saved = WORK / ("last-run-quick.pickle" if args.quick else "last-run.pickle")
+    if args.report_only:
+        with open(saved, "rb") as f:
+            results, sz, counted, meta = pickle.load(f)
+        Path(args.output).write_text(report(results, sz, counted, meta))
+        log(f"wrote {args.output} from the figures of {meta['finished']}")
+        return
     sz = QUICK if args.quick else FULL
     global INPUTS
     if args.quick:
@@ -920,6 +938,9 @@ def main():
         stop_all()
     meta["load_after"] = load_average()
     meta["total"] = time.perf_counter() - t_start
+    meta["finished"] = time.strftime("%Y-%m-%d %H:%M %Z")
+    with open(saved, "wb") as f:
+        pickle.dump((results, sz, counted, meta), f)
     Path(args.output).write_text(report(results, sz, counted, meta))
     log(f"wrote {args.output} ({meta['total'] / 60:.1f} min)")
 
