@@ -13,6 +13,7 @@ import hashlib
 import pickle
 import os
 import platform
+import re
 import shutil
 import signal
 import socket
@@ -631,7 +632,9 @@ def report(results, sz, counted, meta):
     w = out.append
     w("# Benchmark results\n")
     w(f"Written by `bench/run` on {meta['finished']}. Machine: {meta['machine']}.\n")
-    w(f"Load average before the run: {meta['load_before']}; after: {meta['load_after']}. "
+    w(f"Load average before the run: {meta['load_before']}; after: {meta['load_after']} (the bench's own "
+      f"processes raise it while it runs). Other builds, tests or wine programs running at the start: "
+      f"{meta.get('others', 'not recorded')}. "
       f"Whole run {meta['total'] / 60:.1f} min (input preparation {meta['prep']:.0f} s, build {meta['build']}).\n")
     w(f"Method: one warm-up round, then {counted} counted rounds; in every round each contender runs once, "
       "in turn (A B C A B C ...). Figures are medians, ± half the range of the counted runs relative to the "
@@ -856,6 +859,24 @@ def load_average():
     return " ".join(Path("/proc/loadavg").read_text().split()[:3])
 
 
+def other_work(prefix):
+    """Compilers, test runs and wine programs of other prefixes running now."""
+    found = []
+    for proc in Path("/proc").iterdir():
+        if not proc.name.isdigit():
+            continue
+        try:
+            args = (proc / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+            if not re.search(r"wine|cc1plus|pytest", args):
+                continue
+            env = (proc / "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if f"WINEPREFIX={prefix}".encode() not in env:
+            found.append(args.split()[0].rsplit("/", 1)[-1])
+    return ", ".join(sorted(set(found))) or "none"
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--quick", action="store_true", help="small inputs, 3 counted runs (for trying the bench out)")
@@ -885,7 +906,8 @@ def main():
             "case, which costs wine a case-insensitive lookup per file")
 
     t_start = time.perf_counter()
-    meta = {"load_before": load_average(), "build": args.build_time, "notes": []}
+    meta = {"load_before": load_average(), "others": other_work(args.prefix), "build": args.build_time,
+            "notes": []}
     if args.quick:
         meta["notes"].append("QUICK RUN: small inputs, not the sizes of the benchmark; figures are not comparable.")
     if not args.quick:
