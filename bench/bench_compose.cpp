@@ -38,7 +38,7 @@
 
 namespace {
 
-// ---- counting and timing GDI+ calls ----------------------------------------------
+// ---- counting and timing imported calls ------------------------------------------
 
 struct Tally {
     long calls = 0;
