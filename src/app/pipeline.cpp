@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <memory>
 
 #include "app/finish.h"
 #include "app/main_dialog.h"
@@ -32,10 +33,14 @@ void SetStatus(const std::wstring& text) {
     ::ExitProcess(exitCode);
 }
 
-void StartThread(LPTHREAD_START_ROUTINE body, void* task) {
-    fw::UniqueKernelHandle thread(::CreateThread(nullptr, 0, body, task, 0, nullptr));
+// Hands the record to a new thread running the stage; the record stays ours
+// (and is released) only when the thread cannot be started.
+template <typename Task>
+Task* StartStage(LPTHREAD_START_ROUTINE body, std::unique_ptr<Task> task) {
+    fw::UniqueKernelHandle thread(::CreateThread(nullptr, 0, body, task.get(), 0, nullptr));
     if (!thread) throw std::runtime_error("the update could not start a thread");
     // Nobody joins a stage: the handle is not kept.
+    return task.release();
 }
 
 DWORD WINAPI DownloadThread(void* param) noexcept {
@@ -66,25 +71,15 @@ DWORD WINAPI DownloadThread(void* param) noexcept {
 }  // namespace
 
 void StartVersionCheck() {
-    auto* task = new VersionCheckTask();
+    auto task = std::make_unique<VersionCheckTask>();
     task->completion = &OnVersionChecked;
-    try {
-        StartThread(&RunVersionCheck, task);
-    } catch (...) {
-        delete task;
-        throw;
-    }
+    StartStage(&RunVersionCheck, std::move(task));
 }
 
 void StartManifestFetch() {
-    auto* task = new ManifestTask();
+    auto task = std::make_unique<ManifestTask>();
     task->completion = &OnManifestLoaded;
-    try {
-        StartThread(&FetchManifest, task);
-    } catch (...) {
-        delete task;
-        throw;
-    }
+    StartStage(&FetchManifest, std::move(task));
 }
 
 DownloadTask* StartDownload(const std::vector<FileEntry>& entries, AfterFileCallback afterFile) {
@@ -92,18 +87,12 @@ DownloadTask* StartDownload(const std::vector<FileEntry>& entries, AfterFileCall
     for (const FileEntry& entry : entries) total += entry.size;
     Progress().AddToTotal(total);
 
-    auto* task = new DownloadTask();
+    auto task = std::make_unique<DownloadTask>();
     task->completion = &OnDownloadFinished;
     task->inputs.entries = entries;
     task->inputs.beforeFile = &OnFileStarted;
     task->inputs.afterFile = {afterFile, &OnFileCounted};
-    try {
-        StartThread(&DownloadThread, task);
-    } catch (...) {
-        delete task;
-        throw;
-    }
-    return task;
+    return StartStage(&DownloadThread, std::move(task));
 }
 
 void OnVersionChecked(VersionCheckTask* task) {
