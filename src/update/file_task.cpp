@@ -14,6 +14,10 @@ namespace {
 
 void LogError(const std::wstring& line) { GetLogger(L"loader-error")->Log(line); }
 
+bool IsMissingFileError(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
 bool DigestMatches(const std::wstring& digest, const std::wstring& listed) {
     return ToLowerText(digest) == ToLowerText(listed);
 }
@@ -26,8 +30,13 @@ void ResolvePaths(FileEntry& entry) {
     const std::wstring root = ClientRootFolder();
     const size_t slash = entry.name.rfind(L'\\');
     if (slash != std::wstring::npos) {
+        // Asking the file system whether the folder exists costs as much as
+        // trying to make it, and the folder of a game file usually exists.
+        // Only a missing parent needs the walk along the whole path.
         const std::wstring folder = CombinePath(root, entry.name.substr(0, slash));
-        if (!PathExists(folder)) CreateDirectoryTree(folder);
+        if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() == ERROR_PATH_NOT_FOUND) {
+            CreateDirectoryTree(folder);
+        }
     }
     entry.localPath = CombinePath(root, entry.name);
     entry.resolved = true;
@@ -37,8 +46,14 @@ bool NeedsUpdate(FileEntry& entry) {
     ResolvePaths(entry);
     const Settings& settings = AppSettings();
     if (!settings.coverClientConfig && FileNameOf(entry.name) == settings.clientConfigFileName) return false;
-    if (!PathExists(entry.localPath)) return true;
-    return !DigestMatches(ComputeDigest(entry.localPath), entry.hash);
+    // Opening the file directly answers "is it there" too: a tree of small
+    // files is bound by file-system calls, so no separate look-up first.
+    try {
+        return !DigestMatches(ComputeDigest(entry.localPath), entry.hash);
+    } catch (const fw::CFileException& e) {
+        if (IsMissingFileError(e.Error())) return true;
+        throw;
+    }
 }
 
 void Download(FileEntry& entry) {

@@ -76,6 +76,16 @@ TEST_F(FileTask, NeedsUpdateByDigest) {
         EXPECT_EQ(NeedsUpdate(entry), c.needed) << c.name << " " << c.hash;
     }
 
+    // A file where the entry's folder should be: the entry is simply missing
+    // (its download then fails to create the file).
+    WriteBytes(Local(L"Plain"), bytes);
+    FileEntry underFile(L"Plain\\a.bin", digest, 14, 2);
+    EXPECT_TRUE(NeedsUpdate(underFile));
+    // A folder where the file should be cannot be read: a file error, not "missing".
+    CreateDirectoryTree(Local(L"Data\\folder.bin"));
+    FileEntry folderInPlace(L"Data\\folder.bin", digest, 14, 2);
+    EXPECT_THROW(NeedsUpdate(folderInPlace), fw::CFileException);
+
     // Hex digits mean the same in either letter case.
     std::wstring upper = digest;
     for (wchar_t& ch : upper) ch = static_cast<wchar_t>(towupper(ch));
