@@ -41,15 +41,28 @@ std::wstring CreateFoldersAlong(const std::wstring& outputFolder, std::wstring n
     return name;
 }
 
-int WriteEntryFile(const std::wstring& path, const Byte* data, size_t size) noexcept {
+// A new file gets the entry's attributes at creation: setting them afterwards
+// costs another open and close per file, which dominates archives of many
+// small files. A file created read-only can still be written through the
+// handle that created it.
+int WriteEntryFile(const std::wstring& path, const Byte* data, size_t size, DWORD attributes) noexcept {
     // Windows refuses to replace a read-only file; wine run by root does not.
     // Asking first gives the same answer everywhere.
     const DWORD existing = ::GetFileAttributesW(path.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
         return kExtractCannotCreate;
     }
+    // Windows also refuses to replace a hidden or system file unless the same
+    // flags are asked for again; flags the entry no longer has are cleared
+    // first, so the file ends with exactly the entry's attributes.
+    constexpr DWORD kGuarded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        (existing & kGuarded & ~attributes) != 0) {
+        const DWORD kept = existing & ~kGuarded;
+        ::SetFileAttributesW(path.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+    }
     fw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      attributes, nullptr));
     if (!file) return kExtractCannotCreate;
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min(size, kMaxWriteChunk));
@@ -61,6 +74,9 @@ int WriteEntryFile(const std::wstring& path, const Byte* data, size_t size) noex
         size -= chunk;
     }
     if (!::CloseHandle(file.Release())) return kExtractCannotWrite;
+    // Creation applies the attributes only to a new file; a replaced one
+    // keeps its own. Not fatal: the bytes are in place, only a flag is missing.
+    if (existing != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(path.c_str(), attributes);
     return kExtractOk;
 }
 
@@ -92,13 +108,11 @@ int ExtractEntries(archive::ArchiveReader& reader, const std::wstring& outputFol
             ::CreateDirectoryW(destination.c_str(), nullptr);  // an existing folder is fine
             continue;
         }
-        result = WriteEntryFile(destination, data, size);
+        uint32_t archived = 0;
+        const DWORD attributes =
+            reader.GetAttributes(i, &archived) ? archive::WindowsAttributesOf(archived) : FILE_ATTRIBUTE_NORMAL;
+        result = WriteEntryFile(destination, data, size, attributes);
         if (result != kExtractOk) return result;
-        uint32_t attributes = 0;
-        if (reader.GetAttributes(i, &attributes)) {
-            // Not fatal: the bytes are in place, only a flag is missing.
-            ::SetFileAttributesW(destination.c_str(), archive::WindowsAttributesOf(attributes));
-        }
     }
     return kExtractOk;
 }

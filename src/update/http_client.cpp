@@ -80,6 +80,15 @@ DWORD ReadSome(HINTERNET request, char* buffer, DWORD size) {
 // Some WinINet versions report a silent server that ran out the time-out as
 // an aborted connection rather than ERROR_INTERNET_TIMEOUT; a connection that
 // failed only after the whole time-out had passed timed out all the same.
+// Windows refuses to replace a hidden or system file unless the same flags
+// are asked for again (a game archive may have made a file so).
+DWORD ReplacementAttributes(const std::wstring& path) {
+    constexpr DWORD kGuarded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD existing = ::GetFileAttributesW(path.c_str());
+    if (existing == INVALID_FILE_ATTRIBUTES || (existing & kGuarded) == 0) return FILE_ATTRIBUTE_NORMAL;
+    return existing & kGuarded;
+}
+
 bool IsTimeout(DWORD error, ULONGLONG started, DWORD timeoutMs) {
     if (error == ERROR_INTERNET_TIMEOUT) return true;
     if (error != ERROR_INTERNET_CONNECTION_ABORTED && error != ERROR_INTERNET_CONNECTION_RESET &&
@@ -195,7 +204,7 @@ bool DownloadToFile(const std::wstring& url, const std::wstring& path, std::atom
     if (StatusCode(request.Get()) != 200) return false;
 
     file.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+                             ReplacementAttributes(path), nullptr));
     // A file held by another program is a file error, not a missing download:
     // the player is told to close that program.
     if (!file) throw fw::CFileException(::GetLastError(), path);

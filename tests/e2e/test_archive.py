@@ -214,6 +214,33 @@ def test_read_only_is_applied_and_a_read_only_file_is_not_replaced(extract, tmp_
     assert not (out / 'zlast.txt').exists(), 'entries after the failure are not'
 
 
+def dos_attributes(path):
+    """The attributes wine keeps beside a file (0 when it keeps none)."""
+    try:
+        return int(os.getxattr(path, 'user.DOSATTRIB').split(b'\0')[0], 16)
+    except OSError:
+        return 0
+
+
+HIDDEN, SYSTEM = 0x2, 0x4
+
+
+def test_replaced_files_end_with_the_entry_attributes(extract, tmp_path):
+    src = tmp_path / 'src'
+    write_tree(src, {'plain.txt': b'plain v2', 'sealed.txt': b'sealed v2'})
+    os.chmod(src / 'sealed.txt', 0o444)
+    archive = seven_zip(tmp_path / 'a.7z', src, ['plain.txt', 'sealed.txt'])
+    out = tmp_path / 'out'
+    write_tree(out, {'plain.txt': b'old', 'sealed.txt': b'old'})
+    os.setxattr(out / 'plain.txt', 'user.DOSATTRIB', b'0x6')  # hidden and system, as Windows would mark it
+    assert dos_attributes(out / 'plain.txt') == HIDDEN | SYSTEM
+
+    assert extract(archive, out).result == 0
+    assert files_under(out) == {'plain.txt': b'plain v2', 'sealed.txt': b'sealed v2'}
+    assert dos_attributes(out / 'plain.txt') & (HIDDEN | SYSTEM) == 0, 'flags the entry lacks were kept'
+    assert not os.stat(out / 'sealed.txt').st_mode & stat.S_IWUSR, 'a replaced file kept its old attributes'
+
+
 def test_a_file_where_a_folder_stands_cannot_be_created(extract, tmp_path):
     write_tree(tmp_path / 'src', {'a/x.txt': b'x'})
     archive = seven_zip(tmp_path / 'f.7z', tmp_path / 'src', ['a/x.txt'])

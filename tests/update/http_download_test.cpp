@@ -39,6 +39,22 @@ TEST(DownloadToFile, CompleteTransferWritesEveryByteAndCountsThem) {
     EXPECT_TRUE(ReadBytes(path) == body);
 }
 
+TEST(DownloadToFile, ReplacesAHiddenSystemFileAndKeepsItsFlags) {
+    // Windows refuses CREATE_ALWAYS over such a file unless the flags are asked for again.
+    LoopbackServer server;
+    server.Serve("/p/hidden.bin", CannedReply::Ok("new bytes"));
+    TestFolder folder;
+    const std::wstring path = folder / L"hidden.bin";
+    WriteBytes(path, "old");
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), kFlags));
+
+    EXPECT_TRUE(DownloadToFile(server.Url("/p/hidden.bin"), path, nullptr));
+    EXPECT_EQ(ReadBytes(path), "new bytes");
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()) & kFlags, kFlags);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(DownloadToFile, IncompleteTransfersReturnFalse) {
     LoopbackServer server;
     TestFolder folder;
