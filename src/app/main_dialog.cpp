@@ -99,6 +99,10 @@ void CZav3DLoaderDlg::SetUpControls() {
     progressBar_.SetFillImage(IDB_PROGRESS_FILL);
     progressBar_.SetValueRange(0, 100);
     progressBar_.SetValue(0);
+    // The start button waits for the update to finish. Its look is switched
+    // before it is registered, so the composition below already shows it and
+    // no second composition is spent before the window first appears.
+    startButton_.OnEnable(FALSE);
 
     AddControl(&closeButton_);
     AddControl(&startButton_);
@@ -106,7 +110,6 @@ void CZav3DLoaderDlg::SetUpControls() {
     AddControl(&detailLabel_);
     AddControl(&progressBar_);
     Recompose();
-    startButton_.OnEnable(FALSE);
 }
 
 bool CZav3DLoaderDlg::OnCommand(WORD id, WORD code, HWND) {
