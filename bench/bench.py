@@ -799,14 +799,18 @@ def report(results, sz, counted, meta):
                     ("create", "dialog and companion created, `OnInitDialog` through the first compositions"),
                     ("total", "creation to the first composed frame"),
                     ("decode", "of which PNG decoding (GDI+), all calls"),
-                    ("fontfamily", "of which font family look-ups (GDI+)")]
+                    ("fontfamily", "of which font family look-ups (GDI+)"),
+                    ("push", "of which `UpdateLayeredWindow` (every composition before the first frame)"),
+                    ("copies", "of which the background copied into fresh surfaces (first touch of their pages)")]
             w("Where the start-up time goes (the same dialog in `bench_compose.exe startup`, which also links "
               "every library the loader links, timed inside the process; medians):\n")
             w("| step | time |")
             w("|---|---|")
             for k, text in keys:
                 w(f"| {text} | {median([float(p[k]) for p in parts]) * 1000:.0f} ms |")
-            w(f"\n({int(median([int(p['decodes']) for p in parts]))} PNG decodes before the first frame.)\n")
+            w(f"\n({int(median([int(p['decodes']) for p in parts]))} PNG decodes and "
+              f"{int(median([int(p.get('pushes', 0)) for p in parts]))} compositions before the first frame. "
+              "A timeline of every timed call: `bench_compose.exe startup 0 trace`.)\n")
         if warm:
             w(f"Closing the window (WM_CLOSE, as the close button) took {float(warm['close']):.2f} s until the "
               "window was gone (see the findings).\n")
@@ -819,6 +823,8 @@ def report(results, sz, counted, meta):
         names = {
             "create_write_close_new": "CreateFileW (new file) + WriteFile 4 KiB + CloseHandle",
             "create_write_close_replace": "the same, replacing an existing file",
+            "create_write_close_new_exact_case": "the same new-file step asked case-sensitively "
+                                                 "(`FILE_FLAG_POSIX_SEMANTICS`; experiment, not the loader)",
             "get_attributes": "GetFileAttributesW",
             "path_file_exists": "PathFileExistsW (file)",
             "path_file_exists_folder": "PathFileExistsW (folder)",

@@ -19,6 +19,10 @@
 //       dialog's construction, and its creation up to the first composition,
 //       with the time spent inside the GDI+ calls that decode images and make
 //       fonts and text. Prints one line and ends at once (no window teardown).
+//   bench_compose startup 0 trace
+//       The same, and a timeline on standard error: "TRACE <call> <start ms>
+//       <ms inside>" for every timed Win32 and GDI+ call (window creation,
+//       the companion, moves, settings, decodes, compositions).
 //
 // Needs a display (Xvfb) and a "setting.ini" beside the executable with
 // AutoUpdate=False. Image decodes are counted (and timed) by catching the GDI+
@@ -40,6 +44,9 @@ namespace {
 
 // ---- counting and timing imported calls ------------------------------------------
 
+// Set by "startup ... trace": every timed call is printed as it returns.
+bool g_trace = false;
+
 struct Tally {
     long calls = 0;
     double seconds = 0;
@@ -60,6 +67,11 @@ struct Timed<R(WINAPI*)(Args...), Name> {
         R result = original(args...);
         tally.seconds += bench::Now() - start;
         ++tally.calls;
+        // The C runtime's copies are left out: printing calls them itself.
+        if (g_trace && Name[0] != 'm') {
+            std::fprintf(stderr, "TRACE %s %.2f %.2f\n", Name, start * 1000, (bench::Now() - start) * 1000);
+            std::fflush(stderr);
+        }
         return result;
     }
 };
@@ -130,6 +142,16 @@ ZAV3D_TIMED_WIN32(GetWindowRect)
 ZAV3D_TIMED_WIN32(ScreenToClient)
 ZAV3D_TIMED_WIN32(GetParent)
 ZAV3D_TIMED_WIN32(GetWindowLongPtrW)
+ZAV3D_TIMED_WIN32(CreateDialogParamW)
+ZAV3D_TIMED_WIN32(ShowWindow)
+ZAV3D_TIMED_WIN32(SetWindowPos)
+ZAV3D_TIMED_WIN32(LoadLibraryW)
+ZAV3D_TIMED_WIN32(GetPrivateProfileStringW)
+ZAV3D_TIMED_WIN32(CreateFileW)
+ZAV3D_TIMED_WIN32(CreateDirectoryW)
+ZAV3D_TIMED_WIN32(SetWindowLongPtrW)
+ZAV3D_TIMED_WIN32(LoadIconW)
+ZAV3D_TIMED_WIN32(SendMessageW)
 #undef ZAV3D_TIMED_WIN32
 
 // The C runtime's copies: the background copied into each fresh surface.
@@ -179,6 +201,16 @@ void HookGdiplus() {
     Hook<TimedScreenToClient>("user32.dll");
     Hook<TimedGetParent>("user32.dll");
     Hook<TimedGetWindowLongPtrW>("user32.dll");
+    Hook<TimedCreateDialogParamW>("user32.dll");
+    Hook<TimedShowWindow>("user32.dll");
+    Hook<TimedSetWindowPos>("user32.dll");
+    Hook<TimedLoadLibraryW>("kernel32.dll");
+    Hook<TimedGetPrivateProfileStringW>("kernel32.dll");
+    Hook<TimedCreateFileW>("kernel32.dll");
+    Hook<TimedCreateDirectoryW>("kernel32.dll");
+    Hook<TimedSetWindowLongPtrW>("user32.dll");
+    Hook<TimedLoadIconW>("user32.dll");
+    Hook<TimedSendMessageW>("user32.dll");
     Hook<Timedmemcpy>("msvcrt.dll");
     Hook<Timedmemset>("msvcrt.dll");
     g_getProcAddress = reinterpret_cast<GetProcAddressFn>(
@@ -362,11 +394,13 @@ int Compositions(int perRound, int rounds) {
 }
 
 // `created` is the performance counter's raw value when the process was made.
-int Startup(long long created) {
+int Startup(long long created, bool trace) {
     LARGE_INTEGER f;
     ::QueryPerformanceFrequency(&f);
     const double origin = static_cast<double>(created) / static_cast<double>(f.QuadPart);
     const double entry = bench::Now();
+    g_trace = trace;
+    if (trace) std::fprintf(stderr, "TRACE entry %.2f 0\n", entry * 1000);
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
@@ -379,11 +413,14 @@ int Startup(long long created) {
     char line[512];
     std::snprintf(line, sizeof(line),
                   "entry=%.6f gdiplus=%.6f construct=%.6f create=%.6f total=%.6f decode=%.6f decodes=%ld "
-                  "fontfamily=%.6f font=%.6f drawstring=%.6f drawstrings=%ld made=%d",
+                  "fontfamily=%.6f font=%.6f drawstring=%.6f drawstrings=%ld made=%d pushes=%ld push=%.6f "
+                  "copies=%.6f",
                   entry - origin, gdiplus - entry, constructed - gdiplus, initialised - constructed,
                   initialised - origin, decodes.seconds, decodes.calls,
                   TimedGdipCreateFontFamilyFromName::tally.seconds, TimedGdipCreateFont::tally.seconds,
-                  TimedGdipDrawString::tally.seconds, TimedGdipDrawString::tally.calls, made ? 1 : 0);
+                  TimedGdipDrawString::tally.seconds, TimedGdipDrawString::tally.calls, made ? 1 : 0,
+                  TimedUpdateLayeredWindow::tally.calls, TimedUpdateLayeredWindow::tally.seconds,
+                  Timedmemcpy::tally.seconds + Timedmemset::tally.seconds);
     bench::Report(line);
     ::ExitProcess(0);
 }
@@ -392,7 +429,9 @@ int Startup(long long created) {
 
 int wmain(int argc, wchar_t** argv) {
     HookGdiplus();
-    if (argc == 3 && std::wstring(argv[1]) == L"startup") return Startup(_wtoi64(argv[2]));
+    if ((argc == 3 || argc == 4) && std::wstring(argv[1]) == L"startup") {
+        return Startup(_wtoi64(argv[2]), argc == 4 && std::wstring(argv[3]) == L"trace");
+    }
     const int perRound = argc > 1 ? std::max(1, _wtoi(argv[1])) : 200;
     const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
     ULONG_PTR token = 0;
