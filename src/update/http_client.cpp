@@ -77,9 +77,6 @@ DWORD ReadSome(HINTERNET request, char* buffer, DWORD size) {
     return read;
 }
 
-// Some WinINet versions report a silent server that ran out the time-out as
-// an aborted connection rather than ERROR_INTERNET_TIMEOUT; a connection that
-// failed only after the whole time-out had passed timed out all the same.
 // Windows refuses to replace a hidden or system file unless the same flags
 // are asked for again (a game archive may have made a file so).
 DWORD ReplacementAttributes(const std::wstring& path) {
@@ -89,6 +86,9 @@ DWORD ReplacementAttributes(const std::wstring& path) {
     return existing & kGuarded;
 }
 
+// Some WinINet versions report a silent server that ran out the time-out as
+// an aborted connection rather than ERROR_INTERNET_TIMEOUT; a connection that
+// failed only after the whole time-out had passed timed out all the same.
 bool IsTimeout(DWORD error, ULONGLONG started, DWORD timeoutMs) {
     if (error == ERROR_INTERNET_TIMEOUT) return true;
     if (error != ERROR_INTERNET_CONNECTION_ABORTED && error != ERROR_INTERNET_CONNECTION_RESET &&
